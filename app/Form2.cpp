@@ -1,0 +1,138 @@
+#include "Form2.h"
+
+#include "card/CardText.h"
+#include "card/HalfTurn.h"
+#include "platform/Dialogs.h"
+#include "platform/PictureBox.h"
+#include "platform/Screen.h"
+#include "platform/UntrappedErrors.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStyle>
+
+using qv::PictureBox;
+using qv::Screen;
+
+namespace {
+QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(Screen::pixelsX(left), Screen::pixelsY(top), Screen::pixelsX(width),
+                 Screen::pixelsY(height));
+}
+
+PictureBox* makeFace(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* face = new PictureBox(parent);
+    face->setObjectName(QString::fromLatin1(name));
+    face->setGeometry(geometry);
+    return face;
+}
+} // namespace
+
+Form2::Form2(qv::Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      m_dialogs(dialogs), CommonDialog1(dialogs.createFontDialog()) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Quorvel"));
+    setWindowIcon(QIcon(QStringLiteral(":/quorvel/hand.xpm")));
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, background.color(QPalette::Base));
+    setPalette(background);
+    setFixedSize(Screen::pixelsX(10755), Screen::pixelsY(10470));
+
+    // Stacking order: the scratch surface lies over the turned face until the first drawing
+    // hides it.
+    Picture2 = makeFace(this, "Picture2", twipsRect(555, 690, 9615, 3540));
+    Picture3 = makeFace(this, "Picture3", twipsRect(555, 570, 9615, 3630));
+    Picture1 = makeFace(this, "Picture1", twipsRect(555, 6135, 9615, 3727));
+    connect(Picture1, &PictureBox::Click, this, [this] { handle(&Form2::Picture1_Click); });
+    connect(Picture2, &PictureBox::Click, this, [this] { handle(&Form2::Picture2_Click); });
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    handle(&Form2::Form_Load);
+}
+
+Form2::~Form2() = default;
+
+QString Form2::menuTitle() { return QStringLiteral("菜单"); }
+
+const QStringList& Form2::menuItems() {
+    static const QStringList items = {QStringLiteral("字体"), QStringLiteral("输入"),
+                                      QStringLiteral("旋转"), QStringLiteral("打印"),
+                                      QStringLiteral("关于"), QStringLiteral("退出")};
+    return items;
+}
+
+void Form2::handle(void (Form2::*handler)()) {
+    qv::runHandler(m_dialogs, [this, handler] { (this->*handler)(); });
+}
+
+void Form2::Form_Load() { CardFontName = QStringLiteral("隶书"); }
+
+void Form2::Form_Click() { showMenu(); }
+
+void Form2::Picture1_Click() { showMenu(); }
+
+void Form2::Picture2_Click() { showMenu(); }
+
+void Form2::showMenu() {
+    static void (Form2::*const commands[])() = {&Form2::字体_Click, &Form2::输入_Click,
+                                                 &Form2::旋转_Click, &Form2::打印_Click,
+                                                 &Form2::关于_Click, &Form2::退出_Click};
+    const int chosen = m_dialogs.PopupMenu(this, menuTitle(), menuItems());
+    if (chosen >= 0 && chosen < int(std::size(commands)))
+        (this->*commands[chosen])();
+}
+
+void Form2::字体_Click() {
+    CommonDialog1->setFlags(qv::FontFlags::ScreenFonts | qv::FontFlags::ShowHelp);
+    CommonDialog1->ShowFont();
+    if (!CommonDialog1->FontName().isEmpty())
+        CardFontName = CommonDialog1->FontName();
+}
+
+void Form2::输入_Click() {
+    CardText = m_dialogs.InputBox(QStringLiteral("请输入需要打印的文字"));
+    if (CardText != QString())
+        Command1_Click();
+}
+
+void Form2::Command1_Click() {
+    qv::card::drawCardText(*Picture1, *Picture3, CardText, CardFontName, ScaleFactor);
+}
+
+void Form2::旋转_Click() { RotateHalfTurn(); }
+
+void Form2::RotateHalfTurn() { qv::card::rotateHalfTurn(*Picture1, *Picture2); }
+
+void Form2::打印_Click() {}
+
+void Form2::关于_Click() {}
+
+void Form2::退出_Click() { close(); }
+
+void Form2::Form_Unload() {}
+
+void Form2::mousePressEvent(QMouseEvent* event) {
+    m_pressed = event->button();
+    event->accept();
+}
+
+void Form2::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = event->button() == m_pressed && rect().contains(event->position().toPoint());
+    m_pressed = Qt::NoButton;
+    event->accept();
+    if (click && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton))
+        handle(&Form2::Form_Click);
+}
+
+void Form2::closeEvent(QCloseEvent* event) {
+    handle(&Form2::Form_Unload);
+    event->accept();
+}

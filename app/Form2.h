@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <memory>
+
+namespace qv {
+class Dialogs;
+class FontDialog;
+class PictureBox;
+} // namespace qv
+
+// The main window, laid out as the card sheet: the turned face above, the upright face below,
+// and the scratch surface the text is first drawn on. Every command is in one popup menu that
+// a click on the background or on a face opens.
+class Form2 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form2(qv::Dialogs& dialogs, QWidget* parent = nullptr);
+    ~Form2() override;
+
+    // The popup menu: its title and items, in menu order.
+    static QString menuTitle();
+    static const QStringList& menuItems();
+
+    // The card being composed.
+    QString CardText;
+    QString CardFontName;
+    float ScaleFactor[2] = {0, 0};
+
+    qv::PictureBox* Picture1 = nullptr; // upright face, lower half
+    qv::PictureBox* Picture2 = nullptr; // turned face, upper half
+    qv::PictureBox* Picture3 = nullptr; // scratch surface
+
+    // Draws CardText into the upright face.
+    void Command1_Click();
+
+    // Menu commands.
+    void 字体_Click();
+    void 输入_Click();
+    void 旋转_Click();
+    void 打印_Click();
+    void 关于_Click();
+    void 退出_Click();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    void Form_Click();
+    void Form_Unload();
+    void Picture1_Click();
+    void Picture2_Click();
+    void RotateHalfTurn();
+    void showMenu();
+    void handle(void (Form2::*handler)());
+
+    qv::Dialogs& m_dialogs;
+    std::unique_ptr<qv::FontDialog> CommonDialog1;
+    Qt::MouseButton m_pressed = Qt::NoButton;
+};

@@ -1,0 +1,52 @@
+#include "CardText.h"
+
+#include "platform/Conversions.h"
+#include "platform/PictureBox.h"
+#include "platform/Screen.h"
+
+namespace qv::card {
+
+namespace {
+constexpr double FaceWidthTwips = 9615;        // three characters of 3205 twips
+constexpr std::int16_t CardFontPoints = 160;
+constexpr OleColor White = 0xFFFFFF;
+} // namespace
+
+void drawCardText(PictureBox& picture1, PictureBox& picture3, QString& cardText,
+                  const QString& cardFontName, float (&scaleFactor)[2]) {
+    picture1.Cls();
+    picture3.Cls();
+    // A two-character name centred between blanks would look lopsided; one leading blank
+    // makes it three cells wide, like a three-character name.
+    if (cardText.size() == 2)
+        cardText = QStringLiteral(" ") + cardText;
+    picture3.setPicture(Picture());
+
+    const double n = double(cardText.size());
+    picture3.setWidth(toSingle(divide(FaceWidthTwips, divide(3.0, n))));
+    picture3.Cls();
+    picture3.setAutoRedraw(true);
+    picture3.setBackColor(White);
+    picture3.setFontName(cardFontName);
+    picture3.setFontSize(CardFontPoints);
+    picture3.Print(cardText);
+    picture3.setPicture(picture3.Image());
+
+    scaleFactor[0] = 1;
+    scaleFactor[1] = 1;
+    scaleFactor[0] = toSingle(checked(divide(3.0, n) * scaleFactor[0]));
+
+    const float w = picture3.Width();
+    const float h = picture3.Height();
+    picture1.Cls();
+    const float width1 = toSingle(checked(double(w) * scaleFactor[0]));
+    if (width1 < Screen::TwipsPerPixelX())
+        return;
+    const float height1 = toSingle(checked(double(h) * scaleFactor[1]));
+    if (height1 < Screen::TwipsPerPixelY())
+        return;
+    picture1.PaintPicture(picture3.Picture(), 0, 0, width1, height1, 0, 0, w, h);
+    picture3.setVisible(false);
+}
+
+} // namespace qv::card

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace qv {
+class PictureBox;
+}
+
+namespace qv::card {
+
+// Draws the card text into the upright face: the text is drawn once at 160 points on the
+// scratch surface, 3205 twips wide per character, and that drawing is painted into the face
+// stretched by 3 / n across, so every text comes out about three characters wide. A
+// two-character text gets a leading blank first, which stays in cardText. scaleFactor
+// receives the stretch factors (across, down). Raises the engine's run-time errors; what was
+// drawn before an error stays.
+void drawCardText(PictureBox& picture1, PictureBox& picture3, QString& cardText,
+                  const QString& cardFontName, float (&scaleFactor)[2]);
+
+} // namespace qv::card

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "Dialogs.h"
+
+namespace qv {
+
+// The standard boxes drawn by Qt.
+class QtDialogs : public Dialogs {
+public:
+    QString InputBox(const QString& prompt) override;
+    void MsgBox(const QString& prompt) override;
+    int PopupMenu(QWidget* owner, const QString& title, const QStringList& items) override;
+    std::unique_ptr<FontDialog> createFontDialog() override;
+};
+
+} // namespace qv

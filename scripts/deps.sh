@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that are missing from the given groups.
+#   scripts/deps.sh build run test
+set -euo pipefail
+
+declare -A groups=(
+    [build]="cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libbenchmark-dev"
+    [run]="libqt6widgets6 libqt6printsupport6 qt6-qpa-plugins fonts-arphic-ukai fonts-arphic-uming fonts-wqy-zenhei cups-client"
+    [test]="cups cups-client printer-driver-cups-pdf poppler-utils"
+)
+
+wanted=()
+for group in "$@"; do
+    wanted+=(${groups[$group]})
+done
+
+missing=()
+for package in "${wanted[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+if [[ $(id -u) -ne 0 ]]; then
+    echo "Missing packages: ${missing[*]}" >&2
+    echo "Install them as root: apt-get install ${missing[*]}" >&2
+    exit 1
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
