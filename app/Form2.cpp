@@ -60,7 +60,9 @@ Form2::Form2(qv::Dialogs& dialogs, QWidget* parent)
 
 Form2::~Form2() = default;
 
-QString Form2::menuTitle() { return QStringLiteral("菜单"); }
+QString Form2::menuTitle() {
+    return QStringLiteral("菜单");
+}
 
 const QStringList& Form2::menuItems() {
     static const QStringList items = {QStringLiteral("字体"), QStringLiteral("输入"),
@@ -73,18 +75,26 @@ void Form2::handle(void (Form2::*handler)()) {
     qv::runHandler(m_dialogs, [this, handler] { (this->*handler)(); });
 }
 
-void Form2::Form_Load() { CardFontName = QStringLiteral("隶书"); }
+void Form2::Form_Load() {
+    CardFontName = QStringLiteral("隶书");
+}
 
-void Form2::Form_Click() { showMenu(); }
+void Form2::Form_Click() {
+    showMenu();
+}
 
-void Form2::Picture1_Click() { showMenu(); }
+void Form2::Picture1_Click() {
+    showMenu();
+}
 
-void Form2::Picture2_Click() { showMenu(); }
+void Form2::Picture2_Click() {
+    showMenu();
+}
 
 void Form2::showMenu() {
     static void (Form2::*const commands[])() = {&Form2::字体_Click, &Form2::输入_Click,
-                                                 &Form2::旋转_Click, &Form2::打印_Click,
-                                                 &Form2::关于_Click, &Form2::退出_Click};
+                                                &Form2::旋转_Click, &Form2::打印_Click,
+                                                &Form2::关于_Click, &Form2::退出_Click};
     const int chosen = m_dialogs.PopupMenu(this, menuTitle(), menuItems());
     if (chosen >= 0 && chosen < int(std::size(commands)))
         (this->*commands[chosen])();
@@ -107,15 +117,21 @@ void Form2::Command1_Click() {
     qv::card::drawCardText(*Picture1, *Picture3, CardText, CardFontName, ScaleFactor);
 }
 
-void Form2::旋转_Click() { RotateHalfTurn(); }
+void Form2::旋转_Click() {
+    RotateHalfTurn();
+}
 
-void Form2::RotateHalfTurn() { qv::card::rotateHalfTurn(*Picture1, *Picture2); }
+void Form2::RotateHalfTurn() {
+    qv::card::rotateHalfTurn(*Picture1, *Picture2);
+}
 
 void Form2::打印_Click() {}
 
 void Form2::关于_Click() {}
 
-void Form2::退出_Click() { close(); }
+void Form2::退出_Click() {
+    close();
+}
 
 void Form2::Form_Unload() {}
 

@@ -7,7 +7,7 @@
 namespace qv::card {
 
 namespace {
-constexpr double FaceWidthTwips = 9615;        // three characters of 3205 twips
+constexpr double FaceWidthTwips = 9615; // three characters of 3205 twips
 constexpr std::int16_t CardFontPoints = 160;
 constexpr OleColor White = 0xFFFFFF;
 } // namespace

@@ -16,7 +16,9 @@ App::EndAction& endAction() {
 }
 } // namespace
 
-void App::End(int exitCode) { endAction()(exitCode); }
+void App::End(int exitCode) {
+    endAction()(exitCode);
+}
 
 App::EndAction App::setEndAction(EndAction action) {
     EndAction previous = std::move(endAction());

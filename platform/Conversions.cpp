@@ -48,9 +48,13 @@ float toSingle(double value) {
     return result;
 }
 
-std::int16_t toInt16(double value) { return toInteger<std::int16_t>(value); }
+std::int16_t toInt16(double value) {
+    return toInteger<std::int16_t>(value);
+}
 
-std::int32_t toInt32(double value) { return toInteger<std::int32_t>(value); }
+std::int32_t toInt32(double value) {
+    return toInteger<std::int32_t>(value);
+}
 
 std::int16_t narrowToInt16(std::int64_t value) {
     if (value < std::numeric_limits<std::int16_t>::min() ||
@@ -59,7 +63,9 @@ std::int16_t narrowToInt16(std::int64_t value) {
     return static_cast<std::int16_t>(value);
 }
 
-std::int32_t half(double value) { return toInt32(value) / 2; }
+std::int32_t half(double value) {
+    return toInt32(value) / 2;
+}
 
 int toPixel(double pixels) noexcept {
     constexpr double limit = 1 << 30;

@@ -6,7 +6,7 @@ namespace qv {
 
 Picture::Picture(QImage image, QList<QRgb> palette, std::function<void()> onRelease)
     : m_object(std::make_shared<const Object>(std::move(image), std::move(palette),
-                                            std::move(onRelease))) {}
+                                              std::move(onRelease))) {}
 
 Picture::Object::~Object() {
     if (onRelease)

@@ -132,12 +132,13 @@ void PictureBox::Print(const QString& text) {
     update();
 }
 
-qv::Picture PictureBox::Image() const { return qv::Picture(surface()); }
+qv::Picture PictureBox::Image() const {
+    return qv::Picture(surface());
+}
 
 void PictureBox::PaintPicture(const qv::Picture& picture, float x1, float y1,
                               std::optional<float> width1, std::optional<float> height1, float x2,
-                              float y2, std::optional<float> width2,
-                              std::optional<float> height2) {
+                              float y2, std::optional<float> width2, std::optional<float> height2) {
     const QImage& source = picture.image();
     const double ux = unitsPerPixelX(), uy = unitsPerPixelY();
     // Everything in pixels from here on: of this surface for the target, of the picture for
@@ -187,9 +188,9 @@ void PictureBox::PaintPicture(const qv::Picture& picture, float x1, float y1,
         return QRectF(from.left() + left, from.top() + top, w, h);
     };
     const QRectF wanted = toSource(QRectF(pixels)).intersected(QRectF(source.rect()));
-    const QRect sourcePixels(QPoint(int(std::floor(wanted.left())), int(std::floor(wanted.top()))),
-                             QPoint(int(std::ceil(wanted.right())) - 1,
-                                    int(std::ceil(wanted.bottom())) - 1));
+    const QRect sourcePixels(
+        QPoint(int(std::floor(wanted.left())), int(std::floor(wanted.top()))),
+        QPoint(int(std::ceil(wanted.right())) - 1, int(std::ceil(wanted.bottom())) - 1));
     if (sourcePixels.isEmpty())
         return;
     // Area-averaged scaling keeps thin strokes of a squeezed name instead of dropping them.
@@ -221,13 +222,21 @@ void PictureBox::setScaleMode(std::int16_t mode) {
     }
 }
 
-float PictureBox::ScaleWidth() const { return float(width() * unitsPerPixelX()); }
+float PictureBox::ScaleWidth() const {
+    return float(width() * unitsPerPixelX());
+}
 
-float PictureBox::ScaleHeight() const { return float(height() * unitsPerPixelY()); }
+float PictureBox::ScaleHeight() const {
+    return float(height() * unitsPerPixelY());
+}
 
-float PictureBox::Width() const { return float(width()) * Screen::TwipsPerPixelX(); }
+float PictureBox::Width() const {
+    return float(width()) * Screen::TwipsPerPixelX();
+}
 
-float PictureBox::Height() const { return float(height()) * Screen::TwipsPerPixelY(); }
+float PictureBox::Height() const {
+    return float(height()) * Screen::TwipsPerPixelY();
+}
 
 void PictureBox::setWidth(float twips) {
     resizeTo(pixelsFromTwips(twips, Screen::TwipsPerPixelX()), height());
@@ -256,11 +265,17 @@ void PictureBox::PSet(float x, float y, OleColor color) {
     update(px, py, 1, 1);
 }
 
-const QImage& PictureBox::retainedImage() const { return surface(); }
+const QImage& PictureBox::retainedImage() const {
+    return surface();
+}
 
-QImage& PictureBox::retainedImageForWriting() { return surface(); }
+QImage& PictureBox::retainedImageForWriting() {
+    return surface();
+}
 
-void PictureBox::pixelsChanged(const QRect& area) { update(area); }
+void PictureBox::pixelsChanged(const QRect& area) {
+    update(area);
+}
 
 void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);

@@ -24,8 +24,14 @@ public:
     // No surface holds more than this many pixels (256 MiB of image).
     static constexpr qint64 MaxArea = qint64(1) << 26;
 
-    enum ScaleModes : std::int16_t { Twips = 1, Points = 2, Pixels = 3, Inches = 5, Millimetres = 6,
-                                     Centimetres = 7 };
+    enum ScaleModes : std::int16_t {
+        Twips = 1,
+        Points = 2,
+        Pixels = 3,
+        Inches = 5,
+        Millimetres = 6,
+        Centimetres = 7
+    };
 
     explicit PictureBox(QWidget* parent = nullptr);
 

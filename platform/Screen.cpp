@@ -31,8 +31,12 @@ float Screen::TwipsPerPixelY() {
     return value;
 }
 
-int Screen::pixelsX(double twips) { return toPixel(twips / TwipsPerPixelX()); }
+int Screen::pixelsX(double twips) {
+    return toPixel(twips / TwipsPerPixelX());
+}
 
-int Screen::pixelsY(double twips) { return toPixel(twips / TwipsPerPixelY()); }
+int Screen::pixelsY(double twips) {
+    return toPixel(twips / TwipsPerPixelY());
+}
 
 } // namespace qv

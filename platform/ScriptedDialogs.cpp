@@ -64,7 +64,9 @@ QString ScriptedDialogs::InputBox(const QString& prompt) {
     return step.value;
 }
 
-void ScriptedDialogs::MsgBox(const QString& prompt) { m_messages.append(prompt); }
+void ScriptedDialogs::MsgBox(const QString& prompt) {
+    m_messages.append(prompt);
+}
 
 int ScriptedDialogs::PopupMenu(QWidget* owner, const QString& title, const QStringList& items) {
     m_menus.append({owner, title, items});

@@ -11,9 +11,8 @@ namespace qv {
 namespace {
 void report(Dialogs& dialogs, const RuntimeError& error) noexcept {
     try {
-        dialogs.MsgBox(QStringLiteral("运行时错误 '%1':\n\n%2")
-                           .arg(error.number())
-                           .arg(error.description()));
+        dialogs.MsgBox(
+            QStringLiteral("运行时错误 '%1':\n\n%2").arg(error.number()).arg(error.description()));
     } catch (...) {
         // The report itself failed (no memory for a box); the program still ends.
     }
@@ -29,7 +28,8 @@ void runHandler(Dialogs& dialogs, const std::function<void()>& handler) noexcept
     } catch (const std::bad_alloc&) {
         report(dialogs, RuntimeError(ErrorNumber::OutOfMemory));
     } catch (const std::exception& other) {
-        report(dialogs, RuntimeError(ErrorNumber::InternalError, QString::fromLocal8Bit(other.what())));
+        report(dialogs,
+               RuntimeError(ErrorNumber::InternalError, QString::fromLocal8Bit(other.what())));
     } catch (...) {
         report(dialogs, RuntimeError(ErrorNumber::InternalError));
     }

@@ -1,0 +1,43 @@
+#include "TestSupport.h"
+
+#include "platform/FontMapping.h"
+
+namespace qv::test {
+
+void setUpProgramEnvironment() {
+    installFontMapping();
+}
+
+QRect inkBounds(const QImage& image, const QRect& within) {
+    const QRect area = within.isNull() ? image.rect() : within.intersected(image.rect());
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if ((line[x] & 0xFFFFFF) != 0xFFFFFF) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+int differingPixels(const QImage& a, const QImage& b) {
+    if (a.size() != b.size())
+        return -1;
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col)
+            count += (p[col] & 0xFFFFFF) != (q[col] & 0xFFFFFF);
+    }
+    return count;
+}
+
+} // namespace qv::test

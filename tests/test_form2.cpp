@@ -1,0 +1,208 @@
+#include "TestSupport.h"
+
+#include "Form2.h"
+#include "platform/App.h"
+#include "platform/PictureBox.h"
+#include "platform/ScriptedDialogs.h"
+
+#include <QTest>
+
+#include <memory>
+
+using qv::PictureBox;
+using qv::ScriptedDialogs;
+
+namespace {
+struct Window {
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Form2> form;
+    Window() : form(std::make_unique<Form2>(dialogs)) {
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    // Chooses a menu item the way a user does: a click on the upright face, then the item;
+    // then answers what the command asks with the given script steps.
+    template <typename Steps> void command(const QString& item, Steps steps) {
+        steps(dialogs.choose(item));
+        QTest::mouseClick(form->Picture1, Qt::LeftButton, {}, QPoint(300, 100));
+    }
+    void command(const QString& item) {
+        command(item, [](ScriptedDialogs&) {});
+    }
+};
+} // namespace
+
+class TestForm2 : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { qv::test::setUpProgramEnvironment(); }
+
+    void layoutInPixels_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::newRow("Picture2") << "Picture2" << QRect(37, 46, 641, 236);
+        QTest::newRow("Picture3") << "Picture3" << QRect(37, 38, 641, 242);
+        QTest::newRow("Picture1") << "Picture1" << QRect(37, 409, 641, 248);
+    }
+    void layoutInPixels() {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        Window w;
+        QCOMPARE(w.form->size(), QSize(717, 698));
+        QCOMPARE(w.form->minimumSize(), w.form->maximumSize());
+        QCOMPARE(w.form->windowTitle(), QStringLiteral("Quorvel"));
+        QVERIFY(!(w.form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!w.form->windowIcon().isNull());
+        auto* face = w.form->findChild<PictureBox*>(name);
+        QVERIFY(face);
+        QCOMPARE(face->geometry(), geometry);
+        // The sheet is white, as paper is.
+        QCOMPARE(face->retainedImage().pixel(5, 5) & 0xFFFFFF, 0xFFFFFFu);
+    }
+
+    void startState() {
+        Window w;
+        QCOMPARE(w.form->CardFontName, QStringLiteral("隶书"));
+        QVERIFY(w.form->CardText.isEmpty());
+    }
+
+    // Clicks on the background and on both faces open the one menu; the scratch surface,
+    // while it shows, opens none.
+    void clickTargets_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("background") << "Form2" << QPoint(5, 5) << true;
+        QTest::newRow("background between faces") << "Form2" << QPoint(300, 340) << true;
+        QTest::newRow("upright face") << "Picture1" << QPoint(10, 200) << true;
+        QTest::newRow("turned face, uncovered strip") << "Picture2" << QPoint(100, 235) << true;
+        QTest::newRow("scratch surface") << "Picture3" << QPoint(100, 100) << false;
+    }
+    void clickTargets() {
+        QFETCH(QString, target);
+        QFETCH(QPoint, at);
+        QFETCH(bool, opens);
+        Window w;
+        w.dialogs.dismissMenu();
+        QWidget* widget =
+            target == QLatin1String("Form2") ? w.form.get() : w.form->findChild<QWidget*>(target);
+        QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+        QCOMPARE(w.dialogs.menus().size(), opens ? 1 : 0);
+        if (opens) {
+            const auto& menu = w.dialogs.menus().first();
+            QCOMPARE(menu.title, QStringLiteral("菜单"));
+            QCOMPARE(menu.items, QStringList({"字体", "输入", "旋转", "打印", "关于", "退出"}));
+        }
+        // A dismissed menu runs nothing.
+        QVERIFY(w.form->isVisible());
+        QVERIFY(w.form->CardText.isEmpty());
+    }
+
+    void turnedFaceOpensMenuOnceScratchIsHidden() {
+        Window w;
+        w.command(QStringLiteral("输入"),
+                  [&](ScriptedDialogs& d) { d.answer(QStringLiteral("张三")); });
+        QVERIFY(!w.form->Picture3->Visible());
+        w.dialogs.dismissMenu();
+        QTest::mouseClick(w.form->Picture2, Qt::RightButton, {}, QPoint(100, 100));
+        QCOMPARE(w.dialogs.menus().size(), 2);
+    }
+
+    void inputDrawsAndCancelKeepsTheCard_data() {
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("cancelled box") << true << QString();
+        QTest::newRow("empty answer") << false << QString();
+    }
+    void inputDrawsAndCancelKeepsTheCard() {
+        QFETCH(bool, cancel);
+        QFETCH(QString, second);
+        Window w;
+        w.command(QStringLiteral("输入"),
+                  [&](ScriptedDialogs& d) { d.answer(QStringLiteral("张三")); });
+        QCOMPARE(w.dialogs.prompts(), QStringList{QStringLiteral("请输入需要打印的文字")});
+        QCOMPARE(w.form->CardText, QStringLiteral(" 张三"));
+        const QImage card = w.form->Picture1->retainedImage().copy();
+        QVERIFY(qv::test::inkBounds(card).isValid());
+
+        w.command(QStringLiteral("输入"), [&](ScriptedDialogs& d) {
+            cancel ? void(d.cancelInput()) : void(d.answer(second));
+        });
+        QVERIFY(w.form->CardText.isEmpty());
+        QCOMPARE(qv::test::differingPixels(card, w.form->Picture1->retainedImage()), 0);
+        QVERIFY(w.dialogs.unexpected().isEmpty());
+    }
+
+    void fontTakesEffectAtNextInput() {
+        Window w;
+        w.command(QStringLiteral("输入"),
+                  [&](ScriptedDialogs& d) { d.answer(QStringLiteral("李")); });
+        const QImage kai = w.form->Picture1->retainedImage().copy();
+
+        w.command(QStringLiteral("字体"),
+                  [&](ScriptedDialogs& d) { d.chooseFont(QStringLiteral("WenQuanYi Zen Hei")); });
+        QCOMPARE(w.dialogs.fontFlagsShown(), QList<std::int32_t>{5});
+        QCOMPARE(w.form->CardFontName, QStringLiteral("WenQuanYi Zen Hei"));
+        QCOMPARE(qv::test::differingPixels(kai, w.form->Picture1->retainedImage()), 0);
+
+        w.command(QStringLiteral("输入"),
+                  [&](ScriptedDialogs& d) { d.answer(QStringLiteral("李")); });
+        QCOMPARE(w.form->Picture3->FontName(), QStringLiteral("WenQuanYi Zen Hei"));
+        QVERIFY(qv::test::differingPixels(kai, w.form->Picture1->retainedImage()) > 100);
+    }
+
+    void cancelledFontDialogKeepsTheFont() {
+        Window w;
+        w.command(QStringLiteral("字体"), [&](ScriptedDialogs& d) { d.cancelFont(); });
+        QCOMPARE(w.form->CardFontName, QStringLiteral("隶书"));
+        w.command(QStringLiteral("字体"),
+                  [&](ScriptedDialogs& d) { d.chooseFont(QStringLiteral("AR PL UMing CN")); });
+        w.command(QStringLiteral("字体"), [&](ScriptedDialogs& d) { d.cancelFont(); });
+        QCOMPARE(w.form->CardFontName, QStringLiteral("AR PL UMing CN"));
+    }
+
+    void commandsBeforeAnyTextDoNotFail() {
+        Window w;
+        w.command(QStringLiteral("旋转"));
+        w.command(QStringLiteral("关于"));
+        QVERIFY(w.dialogs.messages().isEmpty());
+        QVERIFY(w.form->isVisible());
+    }
+
+    // The turn leaves both faces counting in pixels; a later card still lands at the same
+    // place and scale.
+    void cardAfterTurnLandsTheSame() {
+        Window w;
+        w.command(QStringLiteral("输入"),
+                  [&](ScriptedDialogs& d) { d.answer(QStringLiteral("李")); });
+        const QImage before = w.form->Picture1->retainedImage().copy();
+        w.command(QStringLiteral("旋转"));
+        QCOMPARE(w.form->Picture1->ScaleMode(), std::int16_t(PictureBox::Pixels));
+        QVERIFY(qv::test::inkBounds(w.form->Picture2->retainedImage()).isValid());
+        w.command(QStringLiteral("输入"),
+                  [&](ScriptedDialogs& d) { d.answer(QStringLiteral("李")); });
+        QCOMPARE(qv::test::differingPixels(before, w.form->Picture1->retainedImage()), 0);
+    }
+
+    void exitClosesTheWindow() {
+        Window w;
+        w.command(QStringLiteral("退出"));
+        QVERIFY(!w.form->isVisible());
+    }
+
+    // A run-time error nobody traps: the box with number and text, then the program ends.
+    void untrappedErrorReportEndsTheProgram() {
+        Window w;
+        int endedWith = -1;
+        auto previous = qv::App::setEndAction([&](int code) { endedWith = code; });
+        // A turned face too tall for the 16-bit loop counters overflows.
+        w.form->Picture2->setHeight(32767.0f * 15);
+        w.command(QStringLiteral("旋转"));
+        qv::App::setEndAction(previous);
+        QCOMPARE(w.dialogs.messages(), QStringList{QStringLiteral("运行时错误 '6':\n\n溢出")});
+        QCOMPARE(endedWith, 1);
+    }
+};
+
+QTEST_MAIN(TestForm2)
+#include "test_form2.moc"
