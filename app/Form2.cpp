@@ -3,9 +3,11 @@
 #include "card/CardText.h"
 #include "card/HalfTurn.h"
 #include "platform/Dialogs.h"
+#include "platform/Engine.h"
 #include "platform/PictureBox.h"
 #include "platform/Screen.h"
 #include "platform/UntrappedErrors.h"
+#include "print/PrintJob.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -31,11 +33,12 @@ PictureBox* makeFace(QWidget* parent, const char* name, const QRect& geometry) {
 }
 } // namespace
 
-Form2::Form2(qv::Dialogs& dialogs, QWidget* parent)
+Form2::Form2(qv::Engine& engine, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      m_dialogs(dialogs), CommonDialog1(dialogs.createFontDialog()) {
+      m_engine(engine), m_dialogs(engine.dialogs),
+      CommonDialog1(engine.dialogs.createFontDialog()) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Quorvel"));
     setWindowIcon(QIcon(QStringLiteral(":/quorvel/hand.xpm")));
@@ -125,7 +128,10 @@ void Form2::RotateHalfTurn() {
     qv::card::rotateHalfTurn(*Picture1, *Picture2);
 }
 
-void Form2::打印_Click() {}
+void Form2::打印_Click() {
+    qv::print::printWindow(m_engine.gdi, m_engine.printer,
+                           [this] { return qv::Gdi::Handle(winId()); });
+}
 
 void Form2::关于_Click() {}
 

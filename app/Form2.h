@@ -7,6 +7,7 @@
 #include <memory>
 
 namespace qv {
+struct Engine;
 class Dialogs;
 class FontDialog;
 class PictureBox;
@@ -18,7 +19,7 @@ class PictureBox;
 class Form2 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form2(qv::Dialogs& dialogs, QWidget* parent = nullptr);
+    explicit Form2(qv::Engine& engine, QWidget* parent = nullptr);
     ~Form2() override;
 
     // The popup menu: its title and items, in menu order.
@@ -60,6 +61,7 @@ private:
     void showMenu();
     void handle(void (Form2::*handler)());
 
+    qv::Engine& m_engine;
     qv::Dialogs& m_dialogs;
     std::unique_ptr<qv::FontDialog> CommonDialog1;
     Qt::MouseButton m_pressed = Qt::NoButton;

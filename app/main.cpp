@@ -1,7 +1,10 @@
 #include "Form2.h"
 
+#include "platform/Engine.h"
 #include "platform/FontMapping.h"
+#include "platform/Printer.h"
 #include "platform/QtDialogs.h"
+#include "platform/QtGdi.h"
 
 #include <QApplication>
 
@@ -53,7 +56,10 @@ int main(int argc, char* argv[]) {
     qv::installFontMapping();
 
     qv::QtDialogs dialogs;
-    auto* window = new Form2(dialogs);
+    qv::QtGdi gdi;
+    qv::QtPrinter printer;
+    qv::Engine engine{dialogs, gdi, printer};
+    auto* window = new Form2(engine);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return application.exec();

@@ -1,4 +1,7 @@
 #include "Form2.h"
+#include "platform/Engine.h"
+#include "platform/Printer.h"
+#include "platform/QtGdi.h"
 #include "platform/ScriptedDialogs.h"
 
 #include <benchmark/benchmark.h>
@@ -6,11 +9,14 @@
 // Command1_Click on the real main window, for texts of 1, 3 and 10 characters.
 static void BM_Command1_Click(benchmark::State& state) {
     qv::ScriptedDialogs dialogs;
-    Form2 form(dialogs);
+    qv::QtGdi gdi;
+    qv::QtPrinter printer{QStringLiteral("/dev/null")};
+    qv::Engine engine{dialogs, gdi, printer};
+    Form2 form(engine);
     QString text;
     for (int i = 0; i < state.range(0); ++i)
         text += QChar(0x738B + i); // 王 and its neighbours
-    form.CardText = text; // the first card warms the glyph cache, as in real use
+    form.CardText = text;          // the first card warms the glyph cache, as in real use
     form.Command1_Click();
     for (auto _ : state) {
         form.CardText = text;

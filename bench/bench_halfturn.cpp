@@ -1,7 +1,10 @@
 #include "Form2.h"
 #include "card/HalfTurn.h"
 #include "platform/Conversions.h"
+#include "platform/Engine.h"
 #include "platform/PictureBox.h"
+#include "platform/Printer.h"
+#include "platform/QtGdi.h"
 #include "platform/ScriptedDialogs.h"
 
 #include <benchmark/benchmark.h>
@@ -38,7 +41,10 @@ void referenceHalfTurn(PictureBox& picture1, PictureBox& picture2) {
 
 struct Sheet {
     qv::ScriptedDialogs dialogs;
-    Form2 form{dialogs};
+    qv::QtGdi gdi;
+    qv::QtPrinter printer{QStringLiteral("/dev/null")};
+    qv::Engine engine{dialogs, gdi, printer};
+    Form2 form{engine};
     Sheet() {
         form.CardText = QStringLiteral("张三");
         form.Command1_Click();

@@ -8,13 +8,15 @@ void setUpProgramEnvironment() {
     installFontMapping();
 }
 
-QRect inkBounds(const QImage& image, const QRect& within) {
+QRect inkBounds(const QImage& image, const QRect& within, int darkBelow) {
     const QRect area = within.isNull() ? image.rect() : within.intersected(image.rect());
     int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = area.left(); x <= area.right(); ++x) {
-            if ((line[x] & 0xFFFFFF) != 0xFFFFFF) {
+            const bool ink =
+                darkBelow > 0 ? qGray(line[x]) < darkBelow : (line[x] & 0xFFFFFF) != 0xFFFFFF;
+            if (ink) {
                 left = std::min(left, x);
                 right = std::max(right, x);
                 top = std::min(top, y);
@@ -38,6 +40,25 @@ int differingPixels(const QImage& a, const QImage& b) {
             count += (p[col] & 0xFFFFFF) != (q[col] & 0xFFFFFF);
     }
     return count;
+}
+
+} // namespace qv::test
+
+#include "platform/RuntimeError.h"
+
+namespace qv::test {
+
+void RecordingPrinter::PaintPicture(const Picture& picture, float x, float y) {
+    const QImage& image = picture.image(); // the empty picture fails here, as on a printer
+    if (failDrawing)
+        throw RuntimeError(ErrorNumber::PrinterError);
+    drawn.append({image.copy(), x, y});
+}
+
+void RecordingPrinter::EndDoc() {
+    if (failEnding)
+        throw RuntimeError(ErrorNumber::PrinterError);
+    ++documentsEnded;
 }
 
 } // namespace qv::test

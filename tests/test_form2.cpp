@@ -14,9 +14,10 @@ using qv::ScriptedDialogs;
 
 namespace {
 struct Window {
-    ScriptedDialogs dialogs;
+    qv::test::TestEngine engine;
+    ScriptedDialogs& dialogs = engine.dialogs;
     std::unique_ptr<Form2> form;
-    Window() : form(std::make_unique<Form2>(dialogs)) {
+    Window() : form(std::make_unique<Form2>(engine.engine)) {
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
@@ -182,6 +183,56 @@ private slots:
         w.command(QStringLiteral("输入"),
                   [&](ScriptedDialogs& d) { d.answer(QStringLiteral("李")); });
         QCOMPARE(qv::test::differingPixels(before, w.form->Picture1->retainedImage()), 0);
+    }
+
+    // 打印: one page of the top-left 710 x 685 pixels at the origin; twice is two documents.
+    void printsTheClientArea() {
+        Window w;
+        w.command(QStringLiteral("输入"),
+                  [&](ScriptedDialogs& d) { d.answer(QStringLiteral("张三")); });
+        w.command(QStringLiteral("旋转"));
+        w.command(QStringLiteral("打印"));
+        w.command(QStringLiteral("打印"));
+        const auto& printer = w.engine.printer;
+        QCOMPARE(printer.drawn.size(), 2);
+        QCOMPARE(printer.documentsEnded, 2);
+        QCOMPARE(printer.drawn[0].x, 0.0f);
+        QCOMPARE(printer.drawn[0].y, 0.0f);
+        const QImage sheet = w.form->grab(QRect(0, 0, 710, 685)).toImage();
+        QCOMPARE(qv::test::differingPixels(printer.drawn[0].image, sheet), 0);
+        QVERIFY(qv::test::inkBounds(printer.drawn[0].image, QRect(0, 0, 717, 300)).isValid());
+        QCOMPARE(w.engine.gdi.liveObjects(), std::size_t(0));
+        QVERIFY(w.dialogs.messages().isEmpty());
+    }
+
+    // Failures while printing show nothing, still end the document, and keep the card.
+    void printFailuresAreQuiet_data() {
+        QTest::addColumn<bool>("failDrawing");
+        QTest::addColumn<bool>("failEnding");
+        QTest::addColumn<int>("ended");
+        QTest::newRow("drawing fails") << true << false << 1;
+        QTest::newRow("ending fails") << false << true << 0;
+        QTest::newRow("both fail") << true << true << 0;
+    }
+    void printFailuresAreQuiet() {
+        QFETCH(bool, failDrawing);
+        QFETCH(bool, failEnding);
+        QFETCH(int, ended);
+        Window w;
+        w.command(QStringLiteral("输入"),
+                  [&](ScriptedDialogs& d) { d.answer(QStringLiteral("李")); });
+        const QImage card = w.form->Picture1->retainedImage().copy();
+        w.engine.printer.failDrawing = failDrawing;
+        w.engine.printer.failEnding = failEnding;
+        int endedWith = -1;
+        auto previous = qv::App::setEndAction([&](int code) { endedWith = code; });
+        w.command(QStringLiteral("打印"));
+        qv::App::setEndAction(previous);
+        QCOMPARE(endedWith, -1);
+        QCOMPARE(w.engine.printer.documentsEnded, ended);
+        QVERIFY(w.dialogs.messages().isEmpty());
+        QCOMPARE(w.engine.gdi.liveObjects(), std::size_t(0)); // the picture was released
+        QCOMPARE(qv::test::differingPixels(card, w.form->Picture1->retainedImage()), 0);
     }
 
     void exitClosesTheWindow() {

@@ -1,0 +1,39 @@
+#include "Form2.h"
+#include "platform/Engine.h"
+#include "platform/Printer.h"
+#include "platform/QtGdi.h"
+#include "platform/ScriptedDialogs.h"
+
+#include <QDir>
+
+#include <benchmark/benchmark.h>
+
+// How long 打印 keeps the window busy: capture, drawing and handing the document on. To a PDF
+// file by default; to the default print queue when a print server is configured.
+static void printCommand(benchmark::State& state, bool toQueue) {
+    if (toQueue && qEnvironmentVariableIsEmpty("CUPS_SERVER")) {
+        state.SkipWithError("no print server (set CUPS_SERVER)");
+        return;
+    }
+    qv::ScriptedDialogs dialogs;
+    qv::QtGdi gdi;
+    qv::QtPrinter printer(toQueue ? QString() : QDir::temp().filePath("quorvel-bench.pdf"));
+    qv::Engine engine{dialogs, gdi, printer};
+    Form2 form(engine);
+    form.show();
+    form.CardText = QStringLiteral("张三");
+    form.Command1_Click();
+    form.旋转_Click();
+    for (auto _ : state)
+        form.打印_Click();
+}
+
+static void BM_PrintCommand_ToFile(benchmark::State& state) {
+    printCommand(state, false);
+}
+BENCHMARK(BM_PrintCommand_ToFile)->Unit(benchmark::kMillisecond);
+
+static void BM_PrintCommand_ToQueue(benchmark::State& state) {
+    printCommand(state, true);
+}
+BENCHMARK(BM_PrintCommand_ToQueue)->Unit(benchmark::kMillisecond)->Iterations(10);
