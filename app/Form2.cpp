@@ -1,5 +1,6 @@
 #include "Form2.h"
 
+#include "about/frmAbout.h"
 #include "card/CardText.h"
 #include "card/HalfTurn.h"
 #include "platform/Dialogs.h"
@@ -133,13 +134,23 @@ void Form2::打印_Click() {
                            [this] { return qv::Gdi::Handle(winId()); });
 }
 
-void Form2::关于_Click() {}
+void Form2::关于_Click() {
+    if (!m_about)
+        m_about = new frmAbout(m_engine);
+    m_about->setWindowIcon(windowIcon());
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
 
 void Form2::退出_Click() {
     close();
 }
 
-void Form2::Form_Unload() {}
+void Form2::Form_Unload() {
+    if (m_about)
+        delete m_about;
+}
 
 void Form2::mousePressEvent(QMouseEvent* event) {
     m_pressed = event->button();

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+
+#include "about/frmAbout.h"
 
 #include <memory>
 
@@ -46,6 +49,9 @@ public:
     void 关于_Click();
     void 退出_Click();
 
+    // The About dialog while it is loaded.
+    frmAbout* aboutDialog() const { return m_about; }
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -61,6 +67,7 @@ private:
     void showMenu();
     void handle(void (Form2::*handler)());
 
+    QPointer<frmAbout> m_about;
     qv::Engine& m_engine;
     qv::Dialogs& m_dialogs;
     std::unique_ptr<qv::FontDialog> CommonDialog1;

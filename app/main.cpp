@@ -5,6 +5,8 @@
 #include "platform/Printer.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtGdi.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
 
 #include <QApplication>
 
@@ -58,7 +60,9 @@ int main(int argc, char* argv[]) {
     qv::QtDialogs dialogs;
     qv::QtGdi gdi;
     qv::QtPrinter printer;
-    qv::Engine engine{dialogs, gdi, printer};
+    qv::SystemRegistry registry;
+    qv::QtShell shell;
+    qv::Engine engine{dialogs, gdi, printer, registry, shell};
     auto* window = new Form2(engine);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();

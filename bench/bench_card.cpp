@@ -2,7 +2,9 @@
 #include "platform/Engine.h"
 #include "platform/Printer.h"
 #include "platform/QtGdi.h"
+#include "platform/Registry.h"
 #include "platform/ScriptedDialogs.h"
+#include "platform/Shell.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,7 +13,9 @@ static void BM_Command1_Click(benchmark::State& state) {
     qv::ScriptedDialogs dialogs;
     qv::QtGdi gdi;
     qv::QtPrinter printer{QStringLiteral("/dev/null")};
-    qv::Engine engine{dialogs, gdi, printer};
+    qv::MemoryRegistry registry;
+    qv::QtShell shell;
+    qv::Engine engine{dialogs, gdi, printer, registry, shell};
     Form2 form(engine);
     QString text;
     for (int i = 0; i < state.range(0); ++i)

@@ -5,7 +5,9 @@
 #include "platform/PictureBox.h"
 #include "platform/Printer.h"
 #include "platform/QtGdi.h"
+#include "platform/Registry.h"
 #include "platform/ScriptedDialogs.h"
+#include "platform/Shell.h"
 
 #include <benchmark/benchmark.h>
 
@@ -43,7 +45,9 @@ struct Sheet {
     qv::ScriptedDialogs dialogs;
     qv::QtGdi gdi;
     qv::QtPrinter printer{QStringLiteral("/dev/null")};
-    qv::Engine engine{dialogs, gdi, printer};
+    qv::MemoryRegistry registry;
+    qv::QtShell shell;
+    qv::Engine engine{dialogs, gdi, printer, registry, shell};
     Form2 form{engine};
     Sheet() {
         form.CardText = QStringLiteral("张三");

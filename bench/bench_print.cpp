@@ -2,7 +2,9 @@
 #include "platform/Engine.h"
 #include "platform/Printer.h"
 #include "platform/QtGdi.h"
+#include "platform/Registry.h"
 #include "platform/ScriptedDialogs.h"
+#include "platform/Shell.h"
 
 #include <QDir>
 
@@ -18,7 +20,9 @@ static void printCommand(benchmark::State& state, bool toQueue) {
     qv::ScriptedDialogs dialogs;
     qv::QtGdi gdi;
     qv::QtPrinter printer(toQueue ? QString() : QDir::temp().filePath("quorvel-bench.pdf"));
-    qv::Engine engine{dialogs, gdi, printer};
+    qv::MemoryRegistry registry;
+    qv::QtShell shell;
+    qv::Engine engine{dialogs, gdi, printer, registry, shell};
     Form2 form(engine);
     form.show();
     form.CardText = QStringLiteral("张三");

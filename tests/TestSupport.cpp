@@ -62,3 +62,23 @@ void RecordingPrinter::EndDoc() {
 }
 
 } // namespace qv::test
+
+namespace qv::test {
+
+bool RecordingShell::OpenUrl(const QString& address) {
+    opened.append(address);
+    return true;
+}
+
+void RecordingShell::StartProgram(const QString& path) {
+    started.append(path);
+    if (startFails || !files.contains(path))
+        throw RuntimeError(ErrorNumber::FileNotFound);
+}
+
+QString RecordingShell::Dir(const QString& path) {
+    searched.append(path);
+    return files.contains(path) ? path.section(QLatin1Char('\\'), -1) : QString();
+}
+
+} // namespace qv::test

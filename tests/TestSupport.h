@@ -19,7 +19,9 @@ int differingPixels(const QImage& a, const QImage& b);
 #include "platform/Engine.h"
 #include "platform/Printer.h"
 #include "platform/QtGdi.h"
+#include "platform/Registry.h"
 #include "platform/ScriptedDialogs.h"
+#include "platform/Shell.h"
 
 #include <QList>
 
@@ -41,12 +43,28 @@ public:
     void EndDoc() override;
 };
 
+// A desktop that records what it is asked; files exist only where a test puts them.
+class RecordingShell : public Shell {
+public:
+    QStringList opened;
+    QStringList started;
+    QStringList searched;
+    QStringList files;
+    bool startFails = false;
+
+    bool OpenUrl(const QString& address) override;
+    void StartProgram(const QString& path) override;
+    QString Dir(const QString& path) override;
+};
+
 // The engine the windows run on in tests: scripted boxes, the real capture, a recording printer.
 struct TestEngine {
     ScriptedDialogs dialogs;
     QtGdi gdi;
     RecordingPrinter printer;
-    Engine engine{dialogs, gdi, printer};
+    MemoryRegistry registry;
+    RecordingShell shell;
+    Engine engine{dialogs, gdi, printer, registry, shell};
 };
 
 } // namespace qv::test

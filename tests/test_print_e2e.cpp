@@ -5,6 +5,8 @@
 #include "Form2.h"
 #include "platform/PictureBox.h"
 #include "platform/QtGdi.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -52,7 +54,9 @@ struct RealEngine {
     ScriptedDialogs dialogs;
     qv::QtGdi gdi;
     qv::QtPrinter printer;
-    qv::Engine engine{dialogs, gdi, printer};
+    qv::MemoryRegistry registry;
+    qv::QtShell shell;
+    qv::Engine engine{dialogs, gdi, printer, registry, shell};
 };
 } // namespace
 

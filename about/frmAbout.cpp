@@ -1,0 +1,156 @@
+#include "frmAbout.h"
+
+#include "SystemInformation.h"
+#include "platform/App.h"
+#include "platform/Engine.h"
+#include "platform/Screen.h"
+#include "platform/Shell.h"
+#include "platform/UntrappedErrors.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+
+using qv::Screen;
+
+namespace {
+QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(Screen::pixelsX(left), Screen::pixelsY(top), Screen::pixelsX(width),
+                 Screen::pixelsY(height));
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setAutoFillBackground(true);
+    label->setAccessibleName(text);
+    return label;
+}
+} // namespace
+
+frmAbout::frmAbout(qv::Engine& engine)
+    : QDialog(nullptr,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_engine(engine) {
+    setObjectName(QStringLiteral("frmAbout"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("关于Quorvel向导程序"));
+    setFixedSize(Screen::pixelsX(5730), Screen::pixelsY(3555));
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+
+    picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setPixmap(QPixmap(QStringLiteral(":/quorvel/about.xpm")));
+    picIcon->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picIcon->setLineWidth(2);
+    picIcon->setGeometry(QRect(twipsRect(240, 240, 0, 0).topLeft(), QSize(36, 36)));
+    picIcon->setFocusPolicy(Qt::TabFocus);
+    picIcon->setAccessibleName(QStringLiteral("Quorvel"));
+
+    lblTitle = makeLabel(this, "lblTitle", QStringLiteral("Quorvel向导程序"),
+                         twipsRect(1050, 240, 3885, 480));
+    lblVersion = makeLabel(this, "lblVersion", QStringLiteral("版本：1.1.1"),
+                           twipsRect(1050, 780, 3885, 225));
+    lblDescription = makeLabel(this, "lblDescription",
+                               QStringLiteral("向导式的Quorvel小程序，只需输入打印内容后，"
+                                              "点击鼠标即可打印出标准格式的桌签。"),
+                               twipsRect(1050, 1125, 3675, 510));
+    for (QLabel* black : {lblTitle, lblDescription}) {
+        QPalette palette = black->palette();
+        palette.setColor(QPalette::WindowText, Qt::black);
+        black->setPalette(palette);
+    }
+    Label1 = makeLabel(this, "Label1", webAddress(), twipsRect(1080, 1875, 3000, 285));
+    Label1->setCursor(QCursor(QPixmap(QStringLiteral(":/quorvel/hand-cursor.xpm")), 16, 14));
+    Label1->setAccessibleDescription(QStringLiteral("打开制作者的网页"));
+    Label1->installEventFilter(this);
+
+    cmdOK = new QPushButton(QStringLiteral("确定"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setGeometry(twipsRect(4125, 2625, 1500, 345));
+    cmdOK->setDefault(true);
+    cmdSysInfo = new QPushButton(QStringLiteral("系统信息(&S)..."), this);
+    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+    cmdSysInfo->setGeometry(twipsRect(4140, 3075, 1485, 345));
+    cmdSysInfo->setAccessibleName(QStringLiteral("系统信息"));
+    connect(cmdOK, &QPushButton::clicked, this, [this] { handle(&frmAbout::cmdOK_Click); });
+    connect(cmdSysInfo, &QPushButton::clicked, this,
+            [this] { handle(&frmAbout::cmdSysInfo_Click); });
+    setTabOrder(cmdOK, picIcon);
+    setTabOrder(picIcon, cmdSysInfo);
+    cmdOK->setFocus();
+
+    handle(&frmAbout::Form_Load);
+}
+
+void frmAbout::handle(void (frmAbout::*handler)()) {
+    qv::runHandler(m_engine.dialogs, [this, handler] { (this->*handler)(); });
+}
+
+void frmAbout::Form_Load() {
+    setWindowTitle(QStringLiteral("关于 ") + qv::App::Title());
+    lblVersion->setText(QStringLiteral("版本 %1.%2.%3")
+                            .arg(qv::App::Major())
+                            .arg(qv::App::Minor())
+                            .arg(qv::App::Revision()));
+    lblTitle->setText(qv::App::Title());
+    lblVersion->setAccessibleName(lblVersion->text());
+    lblTitle->setAccessibleName(lblTitle->text());
+}
+
+void frmAbout::cmdOK_Click() {
+    close();
+}
+
+// Esc presses the cancel button, which is OK.
+void frmAbout::reject() {
+    handle(&frmAbout::cmdOK_Click);
+}
+
+// Closing unloads the dialog, whichever way it is asked for.
+void frmAbout::closeEvent(QCloseEvent* event) {
+    event->accept();
+}
+
+void frmAbout::cmdSysInfo_Click() {
+    StartSysInfo();
+}
+
+void frmAbout::StartSysInfo() {
+    qv::about::StartSysInfo(m_engine.registry, m_engine.shell, m_engine.dialogs);
+}
+
+void frmAbout::Label1_Click() {
+    // A failure to open the page is not the user's problem to hear about here.
+    m_engine.shell.OpenUrl(webAddress());
+}
+
+bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            Label1->rect().contains(mouse->position().toPoint()))
+            handle(&frmAbout::Label1_Click);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmAbout::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    // The etched separator: a grey line with a white one under it.
+    QPainter painter(this);
+    const int right = Screen::pixelsX(5654);
+    painter.fillRect(QRect(QPoint(Screen::pixelsX(90), Screen::pixelsY(2445)),
+                           QPoint(right, Screen::pixelsY(2445))),
+                     QColor(128, 128, 128));
+    painter.fillRect(QRect(QPoint(Screen::pixelsX(105), Screen::pixelsY(2460)),
+                           QPoint(right, Screen::pixelsY(2460) + 1)),
+                     Qt::white);
+}
