@@ -1,22 +1,11 @@
-#include "Form2.h"
-#include "platform/Engine.h"
-#include "platform/Printer.h"
-#include "platform/QtGdi.h"
-#include "platform/Registry.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/Shell.h"
+#include "BenchSheet.h"
 
 #include <benchmark/benchmark.h>
 
 // Command1_Click on the real main window, for texts of 1, 3 and 10 characters.
 static void BM_Command1_Click(benchmark::State& state) {
-    qv::ScriptedDialogs dialogs;
-    qv::QtGdi gdi;
-    qv::QtPrinter printer{QStringLiteral("/dev/null")};
-    qv::MemoryRegistry registry;
-    qv::QtShell shell;
-    qv::Engine engine{dialogs, gdi, printer, registry, shell};
-    Form2 form(engine);
+    BenchSheet sheet;
+    Form2& form = sheet.form;
     QString text;
     for (int i = 0; i < state.range(0); ++i)
         text += QChar(0x738B + i); // 王 and its neighbours

@@ -1,13 +1,7 @@
-#include "Form2.h"
+#include "BenchSheet.h"
 #include "card/HalfTurn.h"
 #include "platform/Conversions.h"
-#include "platform/Engine.h"
 #include "platform/PictureBox.h"
-#include "platform/Printer.h"
-#include "platform/QtGdi.h"
-#include "platform/Registry.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/Shell.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,14 +35,7 @@ void referenceHalfTurn(PictureBox& picture1, PictureBox& picture2) {
     }
 }
 
-struct Sheet {
-    qv::ScriptedDialogs dialogs;
-    qv::QtGdi gdi;
-    qv::QtPrinter printer{QStringLiteral("/dev/null")};
-    qv::MemoryRegistry registry;
-    qv::QtShell shell;
-    qv::Engine engine{dialogs, gdi, printer, registry, shell};
-    Form2 form{engine};
+struct Sheet : BenchSheet {
     Sheet() {
         form.CardText = QStringLiteral("张三");
         form.Command1_Click();

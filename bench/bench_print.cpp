@@ -1,10 +1,4 @@
-#include "Form2.h"
-#include "platform/Engine.h"
-#include "platform/Printer.h"
-#include "platform/QtGdi.h"
-#include "platform/Registry.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/Shell.h"
+#include "BenchSheet.h"
 
 #include <QDir>
 
@@ -17,13 +11,8 @@ static void printCommand(benchmark::State& state, bool toQueue) {
         state.SkipWithError("no print server (set CUPS_SERVER)");
         return;
     }
-    qv::ScriptedDialogs dialogs;
-    qv::QtGdi gdi;
-    qv::QtPrinter printer(toQueue ? QString() : QDir::temp().filePath("quorvel-bench.pdf"));
-    qv::MemoryRegistry registry;
-    qv::QtShell shell;
-    qv::Engine engine{dialogs, gdi, printer, registry, shell};
-    Form2 form(engine);
+    BenchSheet sheet(toQueue ? QString() : QDir::temp().filePath("quorvel-bench.pdf"));
+    Form2& form = sheet.form;
     form.show();
     form.CardText = QStringLiteral("张三");
     form.Command1_Click();

@@ -16,8 +16,8 @@ void drawCardText(PictureBox& picture1, PictureBox& picture3, QString& cardText,
                   const QString& cardFontName, float (&scaleFactor)[2]) {
     picture1.Cls();
     picture3.Cls();
-    // A two-character name centred between blanks would look lopsided; one leading blank
-    // makes it three cells wide, like a three-character name.
+    // One leading blank makes a two-character name three cells wide, so it is drawn at its
+    // natural width like a three-character name instead of stretched by half.
     if (cardText.size() == 2)
         cardText = QStringLiteral(" ") + cardText;
     picture3.setPicture(Picture());
