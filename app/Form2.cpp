@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStyle>
@@ -26,9 +27,11 @@ QRect twipsRect(int left, int top, int width, int height) {
                  Screen::pixelsY(height));
 }
 
-PictureBox* makeFace(QWidget* parent, const char* name, const QRect& geometry) {
+PictureBox* makeFace(QWidget* parent, const char* name, const QString& accessibleName,
+                     const QRect& geometry) {
     auto* face = new PictureBox(parent);
     face->setObjectName(QString::fromLatin1(name));
+    face->setAccessibleName(accessibleName);
     face->setGeometry(geometry);
     return face;
 }
@@ -51,9 +54,14 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
 
     // Stacking order: the scratch surface lies over the turned face until the first drawing
     // hides it.
-    Picture2 = makeFace(this, "Picture2", twipsRect(555, 690, 9615, 3540));
-    Picture3 = makeFace(this, "Picture3", twipsRect(555, 570, 9615, 3630));
-    Picture1 = makeFace(this, "Picture1", twipsRect(555, 6135, 9615, 3727));
+    Picture2 =
+        makeFace(this, "Picture2", QStringLiteral("倒置的桌签面"), twipsRect(555, 690, 9615, 3540));
+    Picture3 =
+        makeFace(this, "Picture3", QStringLiteral("草稿面"), twipsRect(555, 570, 9615, 3630));
+    Picture1 = makeFace(this, "Picture1", QStringLiteral("正向的桌签面"),
+                        twipsRect(555, 6135, 9615, 3727));
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Quorvel 桌签"));
     connect(Picture1, &PictureBox::Click, this, [this] { handle(&Form2::Picture1_Click); });
     connect(Picture2, &PictureBox::Click, this, [this] { handle(&Form2::Picture2_Click); });
 
@@ -95,11 +103,17 @@ void Form2::Picture2_Click() {
     showMenu();
 }
 
-void Form2::showMenu() {
+// The menu key and Shift+F10 open the menu for those who do not use a mouse, over the
+// upright face where a click would most often open it.
+void Form2::showMenuFromKeyboard() {
+    showMenu(Picture1->mapToGlobal(QPoint(Picture1->width() / 4, Picture1->height() / 4)));
+}
+
+void Form2::showMenu(std::optional<QPoint> at) {
     static void (Form2::*const commands[])() = {&Form2::字体_Click, &Form2::输入_Click,
                                                 &Form2::旋转_Click, &Form2::打印_Click,
                                                 &Form2::关于_Click, &Form2::退出_Click};
-    const int chosen = m_dialogs.PopupMenu(this, menuTitle(), menuItems());
+    const int chosen = m_dialogs.PopupMenu(this, menuTitle(), menuItems(), at);
     if (chosen >= 0 && chosen < int(std::size(commands)))
         (this->*commands[chosen])();
 }
@@ -163,6 +177,17 @@ void Form2::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (click && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton))
         handle(&Form2::Form_Click);
+}
+
+void Form2::keyPressEvent(QKeyEvent* event) {
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (menuKey || shiftF10) {
+        event->accept();
+        handle(&Form2::showMenuFromKeyboard);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Form2::closeEvent(QCloseEvent* event) {

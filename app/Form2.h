@@ -8,6 +8,7 @@
 #include "about/frmAbout.h"
 
 #include <memory>
+#include <optional>
 
 namespace qv {
 struct Engine;
@@ -55,6 +56,7 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -64,7 +66,8 @@ private:
     void Picture1_Click();
     void Picture2_Click();
     void RotateHalfTurn();
-    void showMenu();
+    void showMenu(std::optional<QPoint> at = {});
+    void showMenuFromKeyboard();
     void handle(void (Form2::*handler)());
 
     QPointer<frmAbout> m_about;

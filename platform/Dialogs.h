@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -43,8 +45,10 @@ public:
     virtual QString InputBox(const QString& prompt) = 0;
     // Modal, an OK button only, the application's title as caption.
     virtual void MsgBox(const QString& prompt) = 0;
-    // Shows the items at the pointer; the index of the chosen item, or -1 when dismissed.
-    virtual int PopupMenu(QWidget* owner, const QString& title, const QStringList& items) = 0;
+    // Shows the items at the pointer, or at the given screen position when the menu was asked
+    // for from the keyboard; the index of the chosen item, or -1 when dismissed.
+    virtual int PopupMenu(QWidget* owner, const QString& title, const QStringList& items,
+                          std::optional<QPoint> at = {}) = 0;
     virtual std::unique_ptr<FontDialog> createFontDialog() = 0;
 };
 

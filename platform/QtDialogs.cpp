@@ -72,12 +72,13 @@ void QtDialogs::MsgBox(const QString& prompt) {
     box.exec();
 }
 
-int QtDialogs::PopupMenu(QWidget* owner, const QString& title, const QStringList& items) {
+int QtDialogs::PopupMenu(QWidget* owner, const QString& title, const QStringList& items,
+                         std::optional<QPoint> at) {
     QMenu menu(title, owner);
     menu.setAccessibleName(title);
     for (const QString& item : items)
         menu.addAction(item);
-    const QAction* chosen = menu.exec(QCursor::pos());
+    const QAction* chosen = menu.exec(at.value_or(QCursor::pos()));
     return chosen ? int(menu.actions().indexOf(chosen)) : -1;
 }
 

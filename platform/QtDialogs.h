@@ -9,7 +9,8 @@ class QtDialogs : public Dialogs {
 public:
     QString InputBox(const QString& prompt) override;
     void MsgBox(const QString& prompt) override;
-    int PopupMenu(QWidget* owner, const QString& title, const QStringList& items) override;
+    int PopupMenu(QWidget* owner, const QString& title, const QStringList& items,
+                  std::optional<QPoint> at = {}) override;
     std::unique_ptr<FontDialog> createFontDialog() override;
 };
 

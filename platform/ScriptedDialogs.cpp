@@ -68,8 +68,9 @@ void ScriptedDialogs::MsgBox(const QString& prompt) {
     m_messages.append(prompt);
 }
 
-int ScriptedDialogs::PopupMenu(QWidget* owner, const QString& title, const QStringList& items) {
-    m_menus.append({owner, title, items});
+int ScriptedDialogs::PopupMenu(QWidget* owner, const QString& title, const QStringList& items,
+                               std::optional<QPoint> at) {
+    m_menus.append({owner, title, items, at});
     Step step;
     if (!next(Kind::Menu, QStringLiteral("popup menu"), step) || step.cancel)
         return -1;

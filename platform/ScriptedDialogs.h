@@ -19,6 +19,7 @@ public:
         QWidget* owner;
         QString title;
         QStringList items;
+        std::optional<QPoint> at;
     };
 
     // Script steps.
@@ -39,7 +40,8 @@ public:
 
     QString InputBox(const QString& prompt) override;
     void MsgBox(const QString& prompt) override;
-    int PopupMenu(QWidget* owner, const QString& title, const QStringList& items) override;
+    int PopupMenu(QWidget* owner, const QString& title, const QStringList& items,
+                  std::optional<QPoint> at = {}) override;
     std::unique_ptr<FontDialog> createFontDialog() override;
 
 private:

@@ -99,6 +99,29 @@ private slots:
         QVERIFY(w.form->CardText.isEmpty());
     }
 
+    void keyboardOpensTheSameMenu_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("menu key") << int(Qt::Key_Menu) << int(Qt::NoModifier) << true;
+        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier) << true;
+        QTest::newRow("F10 alone") << int(Qt::Key_F10) << int(Qt::NoModifier) << false;
+    }
+    void keyboardOpensTheSameMenu() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, opens);
+        Window w;
+        w.dialogs.choose(QStringLiteral("输入")).answer(QStringLiteral("李"));
+        QTest::keyClick(w.form.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(w.dialogs.menus().size(), opens ? 1 : 0);
+        if (opens) {
+            QCOMPARE(w.dialogs.menus().first().items.size(), 6);
+            QVERIFY(w.dialogs.menus().first().at.has_value());
+            QCOMPARE(w.form->CardText, QStringLiteral("李"));
+        }
+    }
+
     void turnedFaceOpensMenuOnceScratchIsHidden() {
         Window w;
         w.command(QStringLiteral("输入"),
