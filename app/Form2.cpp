@@ -70,7 +70,8 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
     handle(&Form2::Form_Load);
 }
 
-Form2::~Form2() = default;
+// However the main window goes, its About dialog goes with it.
+Form2::~Form2() { delete m_about; }
 
 QString Form2::menuTitle() {
     return QStringLiteral("菜单");

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite headless,
-# printing through a private print server.
+# printing through a private print server: once as built, once more under AddressSanitizer
+# and UndefinedBehaviorSanitizer; then a short run of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh build run test
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_SANITIZE=ON \
+    -DQUORVEL_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan
 
 if [[ $(id -u) -eq 0 ]]; then
     cups_dir=$(mktemp -d /tmp/quorvel-cups.XXXXXX)
@@ -17,4 +21,12 @@ else
     echo "Not root: the printing tests through a real print server are skipped."
 fi
 
+echo "== Test suite"
 ctest --test-dir build --output-on-failure
+
+echo "== Test suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan --output-on-failure
+
+echo "== Fuzz smoke runs"
+scripts/fuzz.sh
