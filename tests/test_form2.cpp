@@ -185,6 +185,17 @@ private slots:
         QCOMPARE(w.form->CardFontName, QStringLiteral("AR PL UMing CN"));
     }
 
+    // A face the system lacks still draws, in the platform's fallback face.
+    void unknownFontStillDraws() {
+        Window w;
+        w.command(QStringLiteral("字体"),
+                  [&](ScriptedDialogs& d) { d.chooseFont(QStringLiteral("无此字体 NoSuchFace")); });
+        w.command(QStringLiteral("输入"),
+                  [&](ScriptedDialogs& d) { d.answer(QStringLiteral("张三")); });
+        QVERIFY(qv::test::inkBounds(w.form->Picture1->retainedImage()).isValid());
+        QVERIFY(w.dialogs.messages().isEmpty());
+    }
+
     void commandsBeforeAnyTextDoNotFail() {
         Window w;
         w.command(QStringLiteral("旋转"));

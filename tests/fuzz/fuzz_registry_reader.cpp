@@ -32,12 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       value);
     QString keyVal;
     try {
-        qv::about::GetKeyValue(registry, qv::Registry::HKEY_LOCAL_MACHINE,
-                               QString::fromLatin1(firstLocation ? qv::about::ToolPathKey
-                                                                 : qv::about::ToolFolderKey),
-                               QString::fromLatin1(firstLocation ? qv::about::ToolPathValue
-                                                                 : qv::about::ToolFolderValue),
-                               keyVal);
+        qv::about::GetKeyValue(
+            registry, qv::Registry::HKEY_LOCAL_MACHINE,
+            QString::fromLatin1(firstLocation ? qv::about::ToolPathKey : qv::about::ToolFolderKey),
+            QString::fromLatin1(firstLocation ? qv::about::ToolPathValue
+                                              : qv::about::ToolFolderValue),
+            keyVal);
     } catch (const qv::RuntimeError& error) {
         // The only error the reader may raise: a character test past the text's end.
         if (error.number() != qv::ErrorNumber::InvalidProcedureCall)
