@@ -24,9 +24,9 @@ fi
 echo "== Test suite"
 ctest --test-dir build --output-on-failure
 
+echo "== Fuzz smoke runs"
+scripts/fuzz.sh
+
 echo "== Test suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure
-
-echo "== Fuzz smoke runs"
-scripts/fuzz.sh
