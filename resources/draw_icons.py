@@ -94,7 +94,7 @@ def write_xpm(name, grid, hotspot=None):
 
 def main():
     # Window icon: the hand leans so its fingers point to the upper left.
-    tilt = math.radians(-32)
+    tilt = math.radians(32)
     write_xpm('hand', render([(k, rotated(s, tilt, 16, 18)) for k, s in hand('b')]))
     # Link cursor: the same hand upright.
     write_xpm('hand-cursor', render(hand('b')), hotspot=(16, 14))
