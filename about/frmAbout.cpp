@@ -16,11 +16,6 @@
 using qv::Screen;
 
 namespace {
-QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(Screen::pixelsX(left), Screen::pixelsY(top), Screen::pixelsX(width),
-                 Screen::pixelsY(height));
-}
-
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -49,35 +44,35 @@ frmAbout::frmAbout(qv::Engine& engine)
     picIcon->setPixmap(QPixmap(QStringLiteral(":/quorvel/about.xpm")));
     picIcon->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picIcon->setLineWidth(2);
-    picIcon->setGeometry(QRect(twipsRect(240, 240, 0, 0).topLeft(), QSize(36, 36)));
+    picIcon->setGeometry(QRect(Screen::pixelRect(240, 240, 0, 0).topLeft(), QSize(36, 36)));
     picIcon->setFocusPolicy(Qt::TabFocus);
     picIcon->setAccessibleName(QStringLiteral("Quorvel"));
 
     lblTitle = makeLabel(this, "lblTitle", QStringLiteral("Quorvel向导程序"),
-                         twipsRect(1050, 240, 3885, 480));
+                         Screen::pixelRect(1050, 240, 3885, 480));
     lblVersion = makeLabel(this, "lblVersion", QStringLiteral("版本：1.1.1"),
-                           twipsRect(1050, 780, 3885, 225));
+                           Screen::pixelRect(1050, 780, 3885, 225));
     lblDescription = makeLabel(this, "lblDescription",
                                QStringLiteral("向导式的Quorvel小程序，只需输入打印内容后，"
                                               "点击鼠标即可打印出标准格式的桌签。"),
-                               twipsRect(1050, 1125, 3675, 510));
+                               Screen::pixelRect(1050, 1125, 3675, 510));
     for (QLabel* black : {lblTitle, lblDescription}) {
         QPalette palette = black->palette();
         palette.setColor(QPalette::WindowText, Qt::black);
         black->setPalette(palette);
     }
-    Label1 = makeLabel(this, "Label1", webAddress(), twipsRect(1080, 1875, 3000, 285));
+    Label1 = makeLabel(this, "Label1", webAddress(), Screen::pixelRect(1080, 1875, 3000, 285));
     Label1->setCursor(QCursor(QPixmap(QStringLiteral(":/quorvel/hand-cursor.xpm")), 16, 14));
     Label1->setAccessibleDescription(QStringLiteral("打开制作者的网页"));
     Label1->installEventFilter(this);
 
     cmdOK = new QPushButton(QStringLiteral("确定"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(twipsRect(4125, 2625, 1500, 345));
+    cmdOK->setGeometry(Screen::pixelRect(4125, 2625, 1500, 345));
     cmdOK->setDefault(true);
     cmdSysInfo = new QPushButton(QStringLiteral("系统信息(&S)..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    cmdSysInfo->setGeometry(twipsRect(4140, 3075, 1485, 345));
+    cmdSysInfo->setGeometry(Screen::pixelRect(4140, 3075, 1485, 345));
     cmdSysInfo->setAccessibleName(QStringLiteral("系统信息"));
     connect(cmdOK, &QPushButton::clicked, this, [this] { handle(&frmAbout::cmdOK_Click); });
     connect(cmdSysInfo, &QPushButton::clicked, this,

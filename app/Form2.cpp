@@ -22,11 +22,6 @@ using qv::PictureBox;
 using qv::Screen;
 
 namespace {
-QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(Screen::pixelsX(left), Screen::pixelsY(top), Screen::pixelsX(width),
-                 Screen::pixelsY(height));
-}
-
 PictureBox* makeFace(QWidget* parent, const char* name, const QString& accessibleName,
                      const QRect& geometry) {
     auto* face = new PictureBox(parent);
@@ -54,12 +49,12 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
 
     // Stacking order: the scratch surface lies over the turned face until the first drawing
     // hides it.
-    Picture2 =
-        makeFace(this, "Picture2", QStringLiteral("倒置的桌签面"), twipsRect(555, 690, 9615, 3540));
-    Picture3 =
-        makeFace(this, "Picture3", QStringLiteral("草稿面"), twipsRect(555, 570, 9615, 3630));
+    Picture2 = makeFace(this, "Picture2", QStringLiteral("倒置的桌签面"),
+                        Screen::pixelRect(555, 690, 9615, 3540));
+    Picture3 = makeFace(this, "Picture3", QStringLiteral("草稿面"),
+                        Screen::pixelRect(555, 570, 9615, 3630));
     Picture1 = makeFace(this, "Picture1", QStringLiteral("正向的桌签面"),
-                        twipsRect(555, 6135, 9615, 3727));
+                        Screen::pixelRect(555, 6135, 9615, 3727));
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Quorvel 桌签"));
     connect(Picture1, &PictureBox::Click, this, [this] { handle(&Form2::Picture1_Click); });
@@ -71,7 +66,9 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
 }
 
 // However the main window goes, its About dialog goes with it.
-Form2::~Form2() { delete m_about; }
+Form2::~Form2() {
+    delete m_about;
+}
 
 QString Form2::menuTitle() {
     return QStringLiteral("菜单");

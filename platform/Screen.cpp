@@ -3,6 +3,7 @@
 #include "Conversions.h"
 
 #include <QGuiApplication>
+#include <QRect>
 #include <QScreen>
 
 namespace qv {
@@ -37,6 +38,10 @@ int Screen::pixelsX(double twips) {
 
 int Screen::pixelsY(double twips) {
     return toPixel(twips / TwipsPerPixelY());
+}
+
+QRect Screen::pixelRect(int left, int top, int width, int height) {
+    return QRect(pixelsX(left), pixelsY(top), pixelsX(width), pixelsY(height));
 }
 
 } // namespace qv

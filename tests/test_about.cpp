@@ -24,6 +24,22 @@ QByteArray bytes(std::initializer_list<int> values) {
         result.append(char(v));
     return result;
 }
+// The main window with its About dialog open and, when asked, active.
+struct OpenAbout {
+    test::TestEngine e;
+    Form2 form{e.engine};
+    frmAbout* dialog = nullptr;
+    bool open(bool active) {
+        form.关于_Click();
+        dialog = form.aboutDialog();
+        if (!QTest::qWaitForWindowExposed(dialog))
+            return false;
+        if (!active)
+            return true;
+        dialog->activateWindow();
+        return QTest::qWaitForWindowActive(dialog);
+    }
+};
 } // namespace
 
 class TestAbout : public QObject {
@@ -221,13 +237,9 @@ private slots:
         QFETCH(bool, focusOnSysInfo);
         QFETCH(bool, closes);
         QFETCH(bool, sysInfo);
-        test::TestEngine e;
-        Form2 form(e.engine);
-        form.关于_Click();
-        frmAbout* dialog = form.aboutDialog();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog));
-        dialog->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        OpenAbout about;
+        QVERIFY(about.open(true));
+        auto& [e, form, dialog] = about;
         (focusOnSysInfo ? dialog->cmdSysInfo : dialog->cmdOK)->setFocus();
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : dialog,
                         Qt::Key(key));
@@ -236,13 +248,9 @@ private slots:
     }
 
     void altSPressesSystemInformation() {
-        test::TestEngine e;
-        Form2 form(e.engine);
-        form.关于_Click();
-        frmAbout* dialog = form.aboutDialog();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog));
-        dialog->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        OpenAbout about;
+        QVERIFY(about.open(true));
+        auto& [e, form, dialog] = about;
         // The offscreen platform delivers no shortcuts (Alt+S was tried by hand under Xvfb):
         // check the button carries it, then press the button.
         QCOMPARE(dialog->cmdSysInfo->shortcut(), QKeySequence(QStringLiteral("Alt+S")));
@@ -252,11 +260,9 @@ private slots:
     }
 
     void linkOpensOncePerClick() {
-        test::TestEngine e;
-        Form2 form(e.engine);
-        form.关于_Click();
-        frmAbout* dialog = form.aboutDialog();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        OpenAbout about;
+        QVERIFY(about.open(false));
+        auto& [e, form, dialog] = about;
         QTest::mouseClick(dialog->Label1, Qt::LeftButton);
         QTest::mouseClick(dialog->Label1, Qt::LeftButton, {}, QPoint(5, 5), 600);
         QCOMPARE(e.shell.opened, QStringList({frmAbout::webAddress(), frmAbout::webAddress()}));
