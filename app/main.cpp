@@ -7,6 +7,7 @@
 #include "platform/QtGdi.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/Translations.h"
 
 #include <QApplication>
 
@@ -55,6 +56,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral("1.1.1"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvel/hand.xpm")));
+    // Ties the window to its desktop entry, so a Wayland compositor shows its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.quorvel.Quorvel"));
+    qv::installQtTranslations();
     qv::installFontMapping();
 
     qv::QtDialogs dialogs;
@@ -66,5 +70,13 @@ int main(int argc, char* argv[]) {
     auto* window = new Form2(engine);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
-    return application.exec();
+    const int exitCode = application.exec();
+    // A card printed just before quitting still goes out; a print server that has stopped
+    // answering does not keep the program alive.
+    if (!printer.finish()) {
+        std::fprintf(stderr, "quorvel: 打印服务器没有响应，未送出的文档已放弃。\n");
+        std::fflush(nullptr);
+        _exit(exitCode);
+    }
+    return exitCode;
 }

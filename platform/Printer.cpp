@@ -1,7 +1,6 @@
 #include "Printer.h"
 
 #include "App.h"
-#include "RuntimeError.h"
 #include "Screen.h"
 
 #include <QPainter>
@@ -10,57 +9,68 @@
 
 namespace qv {
 
-QtPrinter::QtPrinter(QString outputFile) : m_outputFile(std::move(outputFile)) {}
-
-QtPrinter::~QtPrinter() {
-    // A document left open is abandoned rather than half sent.
-    if (m_painter && m_painter->isActive())
-        m_printer->abort();
-}
-
-void QtPrinter::begin() {
-    // The default printer is looked up for every document, so a change of default between
-    // cards is followed.
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    if (m_outputFile.isEmpty()) {
-        const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
-        if (defaultPrinter.isNull())
-            throw RuntimeError(ErrorNumber::PrinterError);
-        printer->setPrinterName(defaultPrinter.printerName());
+namespace {
+// Runs on the spooler's thread: everything that talks to the print server happens here.
+void printDocument(const QString& outputFile, const PrintDocument& document) {
+    QPrinter printer(QPrinter::HighResolution);
+    if (outputFile.isEmpty()) {
+        // Looked up for every document, so a change of default between cards is followed.
+        const QPrinterInfo target = QPrinterInfo::defaultPrinter();
+        if (target.isNull())
+            return;
+        printer.setPrinterName(target.printerName());
+        // The printer's own paper, not Qt's A4; orientation stays with the queue's default.
+        printer.setPageSize(target.defaultPageSize());
     } else {
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(m_outputFile);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(outputFile);
     }
-    printer->setDocName(App::Title());
-    printer->setCreator(App::Title());
-    auto painter = std::make_unique<QPainter>();
-    if (!printer->isValid() || !painter->begin(printer.get()))
-        throw RuntimeError(ErrorNumber::PrinterError);
-    m_printer = std::move(printer);
-    m_painter = std::move(painter);
+    // The card starts at the printable origin: the paper's corner on a borderless printer.
+    printer.setPageMargins(printer.pageLayout().minimumMargins(), printer.pageLayout().units());
+    printer.setDocName(App::Title());
+    printer.setCreator(App::Title());
+    QPainter painter;
+    if (!printer.isValid() || !painter.begin(&printer))
+        return;
+    const double dpi = printer.resolution();
+    for (const PrintDocument::Placed& placed : document.pictures) {
+        const QRectF& in = placed.inches;
+        painter.drawImage(QRectF(in.x() * dpi, in.y() * dpi, in.width() * dpi, in.height() * dpi),
+                          placed.image);
+    }
+    painter.end();
 }
+} // namespace
+
+QtPrinter::QtPrinter(QString outputFile)
+    : m_spooler([file = std::move(outputFile)](const PrintDocument& document) {
+          printDocument(file, document);
+      }) {}
 
 void QtPrinter::PaintPicture(const Picture& picture, float x, float y) {
     const QImage& image = picture.image();
-    if (!m_painter)
-        begin();
-    // The picture's own size: its screen pixels at the printer's resolution. Positions are in
-    // twips, the printer's default unit.
-    const double screenDpi = 1440.0 / Screen::TwipsPerPixelX();
-    const double scale = m_printer->resolution() / screenDpi;
-    const QRectF target(x / 1440.0 * m_printer->resolution(), y / 1440.0 * m_printer->resolution(),
-                        image.width() * scale, image.height() * scale);
-    m_painter->drawImage(target, image);
+    // The picture's own size: its screen pixels at the screen's resolution. Positions are in
+    // twips, the printer's default unit. Worked out here, where the screen can be asked.
+    const double inchesPerPixelX = Screen::TwipsPerPixelX() / 1440.0;
+    const double inchesPerPixelY = Screen::TwipsPerPixelY() / 1440.0;
+    const QSizeF pixels = image.deviceIndependentSize();
+    if (!m_document)
+        m_document.emplace();
+    m_document->pictures.push_back(
+        {image, QRectF(x / 1440.0, y / 1440.0, pixels.width() * inchesPerPixelX,
+                       pixels.height() * inchesPerPixelY)});
 }
 
 void QtPrinter::EndDoc() {
-    if (!m_painter)
+    if (!m_document)
         return;
-    std::unique_ptr<QPainter> painter = std::move(m_painter);
-    std::unique_ptr<QPrinter> printer = std::move(m_printer);
-    // end() spools the job; a refused job shows as a printer error.
-    if (!painter->end() || printer->printerState() == QPrinter::Error)
-        throw RuntimeError(ErrorNumber::PrinterError);
+    PrintDocument document = std::move(*m_document);
+    m_document.reset();
+    m_spooler.submit(std::move(document));
+}
+
+bool QtPrinter::finish(std::chrono::milliseconds patience) {
+    return m_spooler.finish(patience);
 }
 
 } // namespace qv

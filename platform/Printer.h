@@ -1,13 +1,12 @@
 #pragma once
 
 #include "Picture.h"
+#include "PrintSpooler.h"
 
 #include <QString>
 
-#include <memory>
-
-class QPainter;
-class QPrinter;
+#include <chrono>
+#include <optional>
 
 namespace qv {
 
@@ -16,30 +15,34 @@ class Printer {
 public:
     virtual ~Printer() = default;
     // Draws the whole picture with its top-left corner at (x, y), at its own physical size,
-    // opening a document first if none is open. Raises the printer error when there is no
-    // printer to draw on.
+    // opening a document first if none is open.
     virtual void PaintPicture(const Picture& picture, float x, float y) = 0;
-    // Ends the document and hands it with its page to the printer. Raises the printer error
-    // when the job cannot be handed on.
+    // Ends the document and hands it with its page to the printer.
     virtual void EndDoc() = 0;
 };
 
-// The default printer through Qt. With an output file, documents go there as PDF instead
-// (for measuring without a print queue).
+// The default printer through Qt. Drawing only collects the page; the finished document goes
+// to the print system on a thread of its own, so a slow or frozen print server never holds up
+// the window. With an output file, documents are written there as PDF instead.
 class QtPrinter : public Printer {
 public:
+    // How long quitting waits for a document that is not going out.
+    static constexpr std::chrono::seconds QuitPatience{5};
+
     explicit QtPrinter(QString outputFile = {});
-    ~QtPrinter() override;
 
     void PaintPicture(const Picture& picture, float x, float y) override;
     void EndDoc() override;
 
-private:
-    void begin();
+    // Waits while documents are still going out; false when the print system stopped
+    // answering for longer than the patience.
+    bool finish(std::chrono::milliseconds patience = QuitPatience);
+    // Documents handed to the print system so far, refused ones included.
+    int documentsHandedOn() const { return m_spooler.delivered(); }
 
-    QString m_outputFile;
-    std::unique_ptr<QPrinter> m_printer;
-    std::unique_ptr<QPainter> m_painter;
+private:
+    std::optional<PrintDocument> m_document;
+    PrintSpooler m_spooler;
 };
 
 } // namespace qv

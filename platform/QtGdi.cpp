@@ -117,11 +117,10 @@ QImage QtGdi::render(const Object& dc, const QRect& area) const {
     const QRect visible = area.intersected(client);
     if (visible.isEmpty())
         return result;
-    QImage pixels = widget->grab(visible.translated(-clientOrigin)).toImage();
-    if (pixels.size() != visible.size())
-        pixels = pixels.scaled(visible.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    QPainter painter(&result);
-    painter.drawImage(visible.topLeft() - area.topLeft(), pixels);
+    // Rendered straight into logical pixels: on a scaled screen the window's backing store
+    // holds more device pixels than the capture's bitmap has.
+    widget->render(&result, visible.topLeft() - area.topLeft(),
+                   QRegion(visible.translated(-clientOrigin)));
     return result;
 }
 

@@ -6,7 +6,7 @@ set -euo pipefail
 declare -A groups=(
     [build]="cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libbenchmark-dev"
     [run]="libqt6widgets6 libqt6printsupport6 qt6-qpa-plugins fonts-arphic-ukai fonts-arphic-uming fonts-wqy-zenhei cups-client"
-    [test]="cups cups-client printer-driver-cups-pdf poppler-utils desktop-file-utils appstream clang libclang-rt-14-dev"
+    [test]="cups cups-client ghostscript desktop-file-utils appstream clang libclang-rt-14-dev"
 )
 
 wanted=()

@@ -1,17 +1,40 @@
 #!/usr/bin/env bash
-# Starts a private CUPS server with a PDF queue as its default printer, for the printing tests.
-#   scripts/print-server.sh start DIR   prints the CUPS_SERVER value on success
-#   scripts/print-server.sh stop DIR
+# A private CUPS server for the printing tests, kept entirely inside one folder.
+#   scripts/print-server.sh start DIR   starts it, prints the CUPS_SERVER value on success
+#   scripts/print-server.sh stop DIR    stops it and removes DIR
+# Every job, on any queue, lands as PostScript in DIR/out/JOBID-QUEUE.ps.
 set -euo pipefail
 action=$1
 dir=$2
 
+add_queue() {
+    local name=$1
+    shift
+    # Quietly, since CUPS warns that PPD drivers are deprecated; they are what desktops still use.
+    lpadmin -p "$name" -v quorvel:/ -m drv:///sample.drv/generic.ppd -o PageSize=A4 -E \
+        2>"$dir/log/lpadmin.err" || { cat "$dir/log/lpadmin.err" >&2; exit 1; }
+}
+
 case "$action" in
 start)
-    mkdir -p "$dir"/{spool,cache,state,tmp,log,ppd}
+    mkdir -p "$dir"/{spool,cache,state,tmp,log,ppd,out,bin/backend}
     chmod 0755 "$dir"
     # Filters run as the unprivileged lp user and need a place of their own to write.
     chmod 1777 "$dir/tmp"
+    # The system's filters and drivers, but a backend of our own: the server's output must
+    # stay in DIR, whoever runs the tests.
+    for part in /usr/lib/cups/*; do
+        [[ $(basename "$part") == backend ]] || ln -s "$part" "$dir/bin/"
+    done
+    cat >"$dir/bin/backend/quorvel" <<BACKEND
+#!/bin/sh
+# Keeps each job as a file of its own; a partial file never shows under its final name.
+[ \$# -eq 0 ] && { echo 'direct quorvel "Unknown" "Quorvel test output"'; exit 0; }
+target="$dir/out/\$(printf %05d "\$1")-\${PRINTER}.ps"
+if [ -n "\$6" ]; then cat "\$6"; else cat; fi >"\$target.part" && mv "\$target.part" "\$target"
+BACKEND
+    # Mode 0700 makes the server run it as root, so it can write into DIR/out.
+    chmod 0700 "$dir/bin/backend/quorvel"
     cat >"$dir/cupsd.conf" <<CONF
 Listen $dir/cups.sock
 LogLevel warn
@@ -29,6 +52,7 @@ Browsing No
 CONF
     cat >"$dir/cups-files.conf" <<CONF
 ServerRoot $dir
+ServerBin $dir/bin
 RequestRoot $dir/spool
 CacheDir $dir/cache
 StateDir $dir/state
@@ -45,14 +69,25 @@ CONF
         sleep 0.1
     done
     lpstat -r >/dev/null 2>&1 || { echo "print server did not start" >&2; exit 1; }
-    lpadmin -p QuorvelPDF -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd -E
-    lpadmin -d QuorvelPDF
+    add_queue Quorvel
+    lpadmin -d Quorvel
     echo "$CUPS_SERVER"
     ;;
 stop)
     if [[ -f "$dir/cupsd.pid" ]]; then
-        kill "$(cat "$dir/cupsd.pid")" 2>/dev/null || true
-        rm -f "$dir/cupsd.pid"
+        pid=$(cat "$dir/cupsd.pid")
+        # A server stopped by a test would never see the TERM.
+        kill -CONT "$pid" 2>/dev/null || true
+        kill "$pid" 2>/dev/null || true
+        for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     fi
+    # Only a folder this script set up is removed.
+    if [[ -f "$dir/cupsd.conf" && -d "$dir/out" ]]; then
+        rm -rf "$dir"
+    fi
+    ;;
+*)
+    echo "usage: $0 start|stop DIR" >&2
+    exit 2
     ;;
 esac

@@ -16,7 +16,7 @@ if [[ $(id -u) -eq 0 ]]; then
     cups_dir=$(mktemp -d /tmp/quorvel-cups.XXXXXX)
     trap 'scripts/print-server.sh stop "$cups_dir"' EXIT
     CUPS_SERVER=$(scripts/print-server.sh start "$cups_dir")
-    export CUPS_SERVER
+    export CUPS_SERVER QUORVEL_PRINT_SERVER=$cups_dir
 else
     echo "Not root: the printing tests through a real print server are skipped."
 fi

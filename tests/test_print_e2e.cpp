@@ -1,5 +1,6 @@
-// Printing for real: through the private print server that scripts/test.sh starts, whose
-// default queue writes each job as a PDF.
+// Printing for real, through the private print server that scripts/test.sh starts: every job on
+// any of its queues lands as PostScript in the server's own output folder. Run once at the
+// normal scale and once with the desktop scaled.
 #include "TestSupport.h"
 
 #include "Form2.h"
@@ -10,9 +11,15 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
+
+#include <signal.h>
 
 using qv::ScriptedDialogs;
 
@@ -24,30 +31,86 @@ QString run(const QString& program, const QStringList& arguments) {
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
-QDir outputFolder() {
-    return QDir(QDir::homePath() + QStringLiteral("/PDF"));
+QString serverDir() {
+    return qEnvironmentVariable("QUORVEL_PRINT_SERVER");
 }
 
-QStringList pdfs() {
-    return outputFolder().entryList({QStringLiteral("*.pdf")}, QDir::Files);
+QStringList jobs() {
+    return QDir(serverDir() + QStringLiteral("/out"))
+        .entryList({QStringLiteral("*.ps")}, QDir::Files, QDir::Name);
 }
 
-bool queueIdle() {
-    return run("lpstat", {"-o"}).trimmed().isEmpty();
-}
-
-// Waits until the server has finished every job and the PDFs stop growing.
-QStringList settledPdfs(int expected) {
+// Waits until the given number of jobs has come out of the server.
+QStringList jobsWhenThere(int expected) {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 60000) {
-        if (queueIdle() && pdfs().size() >= expected) {
-            QTest::qWait(300);
-            return pdfs();
-        }
-        QTest::qWait(200);
+    while (timer.elapsed() < 60000 && jobs().size() < expected)
+        QTest::qWait(100);
+    return jobs();
+}
+
+void signalServer(int signal) {
+    QFile pidFile(serverDir() + QStringLiteral("/cupsd.pid"));
+    QVERIFY(pidFile.open(QIODevice::ReadOnly));
+    QVERIFY(::kill(pid_t(pidFile.readAll().trimmed().toLong()), signal) == 0);
+}
+
+void makeDefault(const QString& queue) {
+    run("lpadmin", {"-d", queue});
+    QCOMPARE(run("lpstat", {"-d"}).section(':', 1).trimmed(), queue);
+}
+
+// A queue like the default one, or with its PPD edited by the given rule, made the default.
+void addDefaultQueue(const QString& name, const QStringList& options,
+                     const std::function<QByteArray(QByteArray)>& editPpd = {}) {
+    QStringList arguments{"-p", name, "-v", "quorvel:/", "-E"};
+    if (editPpd) {
+        QFile base(serverDir() + QStringLiteral("/ppd/Quorvel.ppd"));
+        QVERIFY(base.open(QIODevice::ReadOnly));
+        QFile edited(serverDir() + QStringLiteral("/tmp/%1.ppd").arg(name));
+        QVERIFY(edited.open(QIODevice::WriteOnly));
+        edited.write(editPpd(base.readAll()));
+        edited.close();
+        arguments << "-P" << edited.fileName();
+    } else {
+        arguments << "-m" << "drv:///sample.drv/generic.ppd";
     }
-    return pdfs();
+    run("lpadmin", arguments + options);
+    makeDefault(name);
+}
+
+// The job as Ghostscript prints it at 96 dots per inch: A4 paper is 793 x 1123 pixels.
+QImage render(const QString& job) {
+    QTemporaryDir scratch;
+    const QString png = scratch.filePath(QStringLiteral("page.png"));
+    run("gs", {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=png16m", "-r96", "-o", png,
+               serverDir() + QStringLiteral("/out/") + job});
+    return QImage(png).convertToFormat(QImage::Format_RGB32);
+}
+
+// Where the printed sheet's top-left corner lies on the page, found by its ink.
+QPoint sheetOrigin(const QImage& page, const QImage& sheet) {
+    return qv::test::inkBounds(page, {}, 128).topLeft() -
+           qv::test::inkBounds(sheet, {}, 128).topLeft();
+}
+
+// Pixels of the sheet that have no close match on the page around where they belong. The page
+// may sit a fraction of a pixel off the 96-dpi grid, so a neighbour may stand in.
+int farPixels(const QImage& page, const QImage& sheet, QPoint origin) {
+    int far = 0;
+    for (int y = 0; y < sheet.height(); ++y)
+        for (int x = 0; x < sheet.width(); ++x) {
+            const int want = qGray(sheet.pixel(x, y));
+            int best = 255;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const QPoint at = origin + QPoint(x + dx, y + dy);
+                    if (page.rect().contains(at))
+                        best = std::min(best, qAbs(qGray(page.pixel(at)) - want));
+                }
+            far += best > 64;
+        }
+    return far;
 }
 
 struct RealEngine {
@@ -69,100 +132,150 @@ class TestPrintEndToEnd : public QObject {
         m_engine.dialogs.choose(item);
         QTest::mouseClick(m_form->Picture1, Qt::LeftButton, {}, QPoint(300, 100));
     }
+    void card(const QString& text) {
+        m_engine.dialogs.choose(QStringLiteral("输入")).answer(text);
+        QTest::mouseClick(m_form->Picture1, Qt::LeftButton, {}, QPoint(300, 100));
+        command(QStringLiteral("旋转"));
+    }
+    // The sheet in the window's own pixels, built from what the faces hold, independent of
+    // how the print command captures it.
+    QImage sheet() const {
+        QImage image(710, 685, QImage::Format_RGB32);
+        image.fill(m_form->palette().color(QPalette::Window));
+        QPainter painter(&image);
+        for (const qv::PictureBox* face : {m_form->Picture2, m_form->Picture1})
+            painter.drawImage(face->pos(), face->retainedImage());
+        return image;
+    }
+    // Prints and returns the new job's page.
+    QImage print() {
+        const int before = jobs().size();
+        const int handedOn = m_engine.printer.documentsHandedOn();
+        command(QStringLiteral("打印"));
+        const QStringList after = jobsWhenThere(before + 1);
+        // Let the document finish its way out before the next test changes the queues.
+        m_engine.printer.finish(std::chrono::seconds(30));
+        if (after.size() != before + 1 || m_engine.printer.documentsHandedOn() != handedOn + 1)
+            return {};
+        return render(after.last());
+    }
 
 private slots:
     void initTestCase() {
-        if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        if (serverDir().isEmpty() || qEnvironmentVariableIsEmpty("CUPS_SERVER"))
             QSKIP("no private print server (scripts/test.sh starts one when run as root)");
         qv::test::setUpProgramEnvironment();
         m_form = std::make_unique<Form2>(m_engine.engine);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        m_engine.dialogs.choose(QStringLiteral("输入")).answer(QStringLiteral("张三"));
-        QTest::mouseClick(m_form->Picture1, Qt::LeftButton, {}, QPoint(300, 100));
-        command(QStringLiteral("旋转"));
-        outputFolder().mkpath(QStringLiteral("."));
-        for (const QString& old : pdfs())
-            outputFolder().remove(old);
+        card(QStringLiteral("张三"));
+    }
+    void init() { makeDefault(QStringLiteral("Quorvel")); }
+
+    // On any desktop scale, the page shows the window's sheet in its own pixels at 96 per
+    // inch (7.40 x 7.14 in), at the printable origin: nothing shrunk, cut or blacked out.
+    void theSheetAtItsOwnSizeAtThePrintableOrigin() {
+        const QImage page = print();
+        QCOMPARE(page.size(), QSize(793, 1123)); // the queue's A4
+        const QImage want = sheet();
+        // The generic driver's printable area starts 12 pt (16 px) in from the corner.
+        QCOMPARE(sheetOrigin(page, want), QPoint(16, 16));
+        const int far = farPixels(page, want, QPoint(16, 16));
+        QVERIFY2(far < 710 * 685 / 200, qPrintable(QString::number(far)));
     }
 
-    void onePageAtTheOriginAtItsOwnSize() {
+    void thePrintersOwnPaperAndOrigin_data() {
+        QTest::addColumn<QString>("queue");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("borderless");
+        QTest::addColumn<QSize>("paper");
+        QTest::addColumn<QPoint>("origin");
+        QTest::newRow("Letter") << "QuorvelLetter" << QStringList{"-o", "PageSize=Letter"}
+                                << false << QSize(816, 1056) << QPoint(16, 16);
+        QTest::newRow("A5") << "QuorvelA5" << QStringList{"-o", "PageSize=A5"} << false
+                            << QSize(560, 793) << QPoint(16, 16);
+        QTest::newRow("borderless A4") << "QuorvelBorderless" << QStringList{} << true
+                                       << QSize(793, 1123) << QPoint(0, 0);
+    }
+    void thePrintersOwnPaperAndOrigin() {
+        QFETCH(QString, queue);
+        QFETCH(QStringList, options);
+        QFETCH(bool, borderless);
+        QFETCH(QSize, paper);
+        QFETCH(QPoint, origin);
+        // A borderless printer can print up to the paper's edge: its printable area is the
+        // whole sheet.
+        const auto wholeSheet = [](QByteArray ppd) {
+            static const QRegularExpression paper("\\*PaperDimension ([^:]+): \"([^\"]*)\"");
+            QString text = QString::fromLatin1(ppd);
+            for (const QRegularExpressionMatch& m : paper.globalMatch(text))
+                text.replace(QRegularExpression("\\*ImageableArea " +
+                                                QRegularExpression::escape(m.captured(1)) +
+                                                ": \"[^\"]*\""),
+                             QStringLiteral("*ImageableArea %1: \"0 0 %2\"")
+                                 .arg(m.captured(1), m.captured(2)));
+            return text.toLatin1();
+        };
+        addDefaultQueue(queue, options, borderless ? std::function<QByteArray(QByteArray)>(wholeSheet)
+                                            : std::function<QByteArray(QByteArray)>());
+        const QImage page = print();
+        QCOMPARE(page.size(), paper);
+        // The card sits where the printer's printable area begins, not 10 pt in from it.
+        QCOMPARE(sheetOrigin(page, sheet()), origin);
+    }
+
+    // The command returns while the server is frozen; the document goes out, in order with the
+    // next one, once the server answers again.
+    void aFrozenServerHoldsNothingUp() {
+        const int before = jobs().size();
+        const int handedOn = m_engine.printer.documentsHandedOn();
+        const QImage first = sheet();
+        signalServer(SIGSTOP);
         command(QStringLiteral("打印"));
-        const QStringList files = settledPdfs(1);
-        QCOMPARE(files.size(), 1);
-        const QString pdf = outputFolder().filePath(files.first());
-
-        const QString info = run("pdfinfo", {pdf});
-        QVERIFY2(info.contains(QRegularExpression("Pages:\\s+1\\n")), qPrintable(info));
-
-        // One image of 710 x 685 pixels at 96 per inch: 7.40 x 7.14 inches.
-        const QStringList images = run("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(images.size(), 3); // two header lines and one image
-        const QStringList fields = images[2].simplified().split(' ');
-        QCOMPARE(fields[3].toInt(), 710);
-        QCOMPARE(fields[4].toInt(), 685);
-        const double ppiX = fields[12].toDouble(), ppiY = fields[13].toDouble();
-        QVERIFY2(qAbs(710 / ppiX - 710 / 96.0) <= 1.0 / 300 &&
-                     qAbs(685 / ppiY - 685 / 96.0) <= 1.0 / 300,
-                 qPrintable(images[2]));
-
-        // At 96 dots per inch the page shows the window's pixels at the printable origin.
-        const QString base = QDir::temp().filePath(QStringLiteral("quorvel-page"));
-        run("pdftoppm", {"-r", "96", "-png", "-singlefile", pdf, base});
-        const QImage page =
-            QImage(base + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
-        QVERIFY(!page.isNull());
-        const QImage sheet = m_form->grab(QRect(0, 0, 710, 685)).toImage();
-        // Compare where the strokes are: the faint edge pixels blur in the printed copy.
-        const QRect pageInk = qv::test::inkBounds(page, {}, 128);
-        const QRect sheetInk = qv::test::inkBounds(sheet, {}, 128);
-        QVERIFY2(qAbs(pageInk.width() - sheetInk.width()) <= 1 &&
-                     qAbs(pageInk.height() - sheetInk.height()) <= 1,
-                 qPrintable(QString("%1x%2 on the page, %3x%4 on screen")
-                                .arg(pageInk.width())
-                                .arg(pageInk.height())
-                                .arg(sheetInk.width())
-                                .arg(sheetInk.height())));
-        const QPoint origin = pageInk.topLeft() - sheetInk.topLeft();
-        // The printable origin: inside the page's margins, not centred or scaled.
-        QVERIFY2(origin.x() >= 0 && origin.x() < 60 && origin.y() >= 0 && origin.y() < 60,
-                 qPrintable(QString("%1,%2").arg(origin.x()).arg(origin.y())));
-        // The page may sit a fraction of a pixel off the 96-dpi grid, so a pixel matches when
-        // one of its page neighbours is close to it.
-        int far = 0;
-        for (int y = 0; y < 685; ++y)
-            for (int x = 0; x < 710; ++x) {
-                const int want = qGray(sheet.pixel(x, y));
-                int best = 255;
-                for (int dy = -1; dy <= 1; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        const QPoint at = origin + QPoint(x + dx, y + dy);
-                        if (page.rect().contains(at))
-                            best = std::min(best, qAbs(qGray(page.pixel(at)) - want));
-                    }
-                far += best > 64;
-            }
-        QVERIFY2(far < 710 * 685 / 200, qPrintable(QString::number(far))); // compression noise
+        card(QStringLiteral("一"));
+        const QImage second = sheet();
+        command(QStringLiteral("打印"));
+        // Both commands are back while the server has not answered anything.
+        const int handedOnWhileFrozen = m_engine.printer.documentsHandedOn();
+        const int jobsWhileFrozen = jobs().size();
+        signalServer(SIGCONT);
+        QCOMPARE(handedOnWhileFrozen, handedOn);
+        QCOMPARE(jobsWhileFrozen, before);
+        QVERIFY(m_engine.printer.finish(std::chrono::seconds(60)));
+        const QStringList after = jobsWhenThere(before + 2);
+        QCOMPARE(after.size(), before + 2);
+        const QImage firstPage = render(after[before]);
+        const QImage secondPage = render(after[before + 1]);
+        QVERIFY(farPixels(firstPage, first, QPoint(16, 16)) < 710 * 685 / 200);
+        QVERIFY(farPixels(secondPage, second, QPoint(16, 16)) < 710 * 685 / 200);
+        card(QStringLiteral("张三"));
     }
 
-    void stoppedQueueDoesNothingVisible() {
-        const QString queue = run("lpstat", {"-d"}).section(':', 1).trimmed();
-        QVERIFY(!queue.isEmpty());
-        for (const QString& old : pdfs())
-            outputFolder().remove(old);
+    // A queue that refuses jobs, a stopped queue and no default printer at all: the command
+    // shows nothing and the card stays as it was.
+    void noUsablePrinterDoesNothingVisible() {
         const QImage card = m_form->Picture1->retainedImage().copy();
-        run("cupsreject", {queue});
+        const int before = jobs().size();
+        run("cupsreject", {"Quorvel"});
         command(QStringLiteral("打印"));
-        run("cupsaccept", {queue});
-        run("cupsdisable", {queue});
+        QVERIFY(m_engine.printer.finish(std::chrono::seconds(30)));
+        run("cupsaccept", {"Quorvel"});
+        run("cupsdisable", {"Quorvel"});
         command(QStringLiteral("打印"));
+        QVERIFY(m_engine.printer.finish(std::chrono::seconds(30)));
+        run("cancel", {"-a", "Quorvel"});
+        run("cupsenable", {"Quorvel"});
+        // Removing the default queue leaves the server with no default printer.
+        addDefaultQueue(QStringLiteral("QuorvelGone"), {});
+        run("lpadmin", {"-x", "QuorvelGone"});
+        QVERIFY(run("lpstat", {"-d"}).contains(QStringLiteral("no system default")));
+        command(QStringLiteral("打印"));
+        QVERIFY(m_engine.printer.finish(std::chrono::seconds(30)));
         QVERIFY(m_engine.dialogs.messages().isEmpty());
         QVERIFY(m_form->isVisible());
         QCOMPARE(qv::test::differingPixels(card, m_form->Picture1->retainedImage()), 0);
-        run("cancel", {"-a", queue});
-        run("cupsenable", {queue});
         QTest::qWait(500);
-        QVERIFY(pdfs().isEmpty());
+        QCOMPARE(jobs().size(), before);
     }
 };
 
