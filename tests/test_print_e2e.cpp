@@ -171,6 +171,10 @@ private slots:
         card(QStringLiteral("张三"));
     }
     void init() { makeDefault(QStringLiteral("Quorvel")); }
+    void cleanupTestCase() {
+        if (!serverDir().isEmpty())
+            makeDefault(QStringLiteral("Quorvel"));
+    }
 
     // On any desktop scale, the page shows the window's sheet in its own pixels at 96 per
     // inch (7.40 x 7.14 in), at the printable origin: nothing shrunk, cut or blacked out.
