@@ -9,7 +9,6 @@ dir=$2
 
 add_queue() {
     local name=$1
-    shift
     # Quietly, since CUPS warns that PPD drivers are deprecated; they are what desktops still use.
     lpadmin -p "$name" -v quorvel:/ -m drv:///sample.drv/generic.ppd -o PageSize=A4 -E \
         2>"$dir/log/lpadmin.err" || { cat "$dir/log/lpadmin.err" >&2; exit 1; }
@@ -64,11 +63,13 @@ CONF
     /usr/sbin/cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" </dev/null >"$dir/log/cupsd.out" 2>&1 &
     echo $! >"$dir/cupsd.pid"
     export CUPS_SERVER="$dir/cups.sock"
-    for _ in $(seq 1 100); do
-        lpstat -r >/dev/null 2>&1 && break
+    # lpstat -r succeeds either way; only its words tell.
+    running() { [[ $(lpstat -r 2>/dev/null) == "scheduler is running" ]]; }
+    for _ in $(seq 1 300); do
+        running && break
         sleep 0.1
     done
-    lpstat -r >/dev/null 2>&1 || { echo "print server did not start" >&2; exit 1; }
+    running || { echo "print server did not start (see $dir/log)" >&2; exit 1; }
     add_queue Quorvel
     lpadmin -d Quorvel
     echo "$CUPS_SERVER"
