@@ -17,7 +17,10 @@ for group in "$@"; do
 done
 
 missing=()
+declare -A seen=()
 for package in "${wanted[@]}"; do
+    [[ -z "${seen[$package]:-}" ]] || continue
+    seen[$package]=1
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
     [[ "$status" == "install ok installed" ]] || missing+=("$package")
 done
