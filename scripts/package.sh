@@ -27,6 +27,9 @@ fi
 # Built from a copy, so debhelper's files never land in the source tree.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# lintian leaves its own temporary files behind; they go with the folder.
+mkdir "$work/tmp"
+export TMPDIR=$work/tmp
 src=$work/quorvel-$version
 mkdir "$src"
 tar -C . --exclude='./build*' --exclude=./.git --exclude=./.cups --exclude='*.swp' -cf - . |
