@@ -3,8 +3,9 @@
 # lintian and prints its path as the last line.
 #   scripts/package.sh [OUTDIR]    the .deb lands in OUTDIR (default build-package/)
 set -euo pipefail
+out=${1:+$(realpath -m "$1")}
 cd "$(dirname "$0")/.."
-out=${1:-build-package}
+out=${out:-$PWD/build-package}
 
 # Everything but the package's path goes to stderr, so `deb=$(scripts/package.sh)` works.
 exec 3>&1 1>&2
@@ -45,4 +46,4 @@ lintian --fail-on error "$work/$deb" || {
 }
 mkdir -p "$out"
 cp "$work/$deb" "$out/"
-echo "$(cd "$out" && pwd)/$deb" >&3
+echo "$out/$deb" >&3
