@@ -13,7 +13,8 @@ number=90
 while [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]]; do number=$((number + 1)); done
 Xvfb :$number -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
+logs=$(mktemp -d)
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$logs"' EXIT
 export DISPLAY=:$number
 for _ in $(seq 100); do
     xdotool getdisplaygeometry >/dev/null 2>&1 && break
@@ -24,10 +25,14 @@ done
 measure() {
     local start end pid
     start=$(date +%s%N)
-    "$1" >/dev/null 2>"/tmp/startup-$2.log" &
+    "$1" >/dev/null 2>"$logs/$2.log" &
     pid=$!
     until xdotool search --onlyvisible --name "^$2\$" >/dev/null 2>&1; do
-        kill -0 $pid 2>/dev/null || { echo "$1 exited before showing its window" >&2; exit 1; }
+        kill -0 $pid 2>/dev/null || {
+            echo "$1 exited before showing its window:" >&2
+            cat "$logs/$2.log" >&2
+            exit 1
+        }
         (($(date +%s%N) - start < 20000000000)) || { echo "$1 showed no window" >&2; exit 1; }
         sleep 0.002
     done
