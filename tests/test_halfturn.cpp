@@ -2,6 +2,7 @@
 
 #include "card/HalfTurn.h"
 #include "platform/PictureBox.h"
+#include "platform/ReversedCopy.h"
 #include "platform/RuntimeError.h"
 
 #include <QRandomGenerator>
@@ -81,6 +82,23 @@ private slots:
             QCOMPARE(test::differingPixels(faces.turned(), expected), 0);
             QCOMPARE(faces.picture1.ScaleMode(), std::int16_t(PictureBox::Pixels));
             QCOMPARE(faces.picture2.ScaleMode(), std::int16_t(PictureBox::Pixels));
+        }
+    }
+
+    // Each processor-specific row copy, including those the turn does not pick on this
+    // machine, against the plain definition; lengths around the vector widths.
+    void everyReversedCopyVariant() {
+        std::vector<std::uint32_t> row(700);
+        for (std::size_t i = 0; i < row.size(); ++i)
+            row[i] = std::uint32_t(i * 2654435761u);
+        for (const ReversedCopyVariant& variant : reversedCopyVariants()) {
+            for (int count : {0, 1, 3, 4, 7, 8, 9, 16, 17, 641}) {
+                std::vector<std::uint32_t> to(std::size_t(count) + 1, Untouched);
+                variant.copy(to.data(), row.data() + 680, count);
+                for (int i = 0; i < count; ++i)
+                    QVERIFY2(to[i] == row[680 - i], variant.name);
+                QVERIFY2(to[count] == Untouched, variant.name);
+            }
         }
     }
 
