@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AnsiCodePage.h"
 #include "platform/Registry.h"
 
 #include <QString>

@@ -5,7 +5,7 @@
 #include "platform/Printer.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtGdi.h"
-#include "platform/Registry.h"
+#include "platform/SystemRegistry.h"
 #include "platform/Shell.h"
 
 #include <QApplication>

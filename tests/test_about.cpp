@@ -4,6 +4,7 @@
 #include "about/SystemInformation.h"
 #include "about/frmAbout.h"
 #include "platform/RuntimeError.h"
+#include "platform/SystemRegistry.h"
 
 #include <QFile>
 #include <QLabel>
