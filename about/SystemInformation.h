@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/AnsiCodePage.h"
 #include "platform/Registry.h"
 
 #include <QString>

@@ -1,6 +1,5 @@
 #include "QtGdi.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
