@@ -9,17 +9,11 @@ void MemoryRegistry::setValue(const QByteArray& keyPath, const QByteArray& name,
     m_keys[keyPath.toLower()][name.toLower()] = {type, data};
 }
 
-void MemoryRegistry::refuseOpen(const QByteArray& keyPath) {
-    m_refused.insert(keyPath.toLower());
-}
-
 std::int32_t MemoryRegistry::RegOpenKeyExA(Key root, const QByteArray& subKey, std::uint32_t,
                                            std::uint32_t, Key& result) {
     const QByteArray path = subKey.toLower();
     if (root != HKEY_LOCAL_MACHINE)
         return ERROR_INVALID_HANDLE;
-    if (m_refused.count(path))
-        return ERROR_ACCESS_DENIED;
     if (!m_keys.count(path))
         return ERROR_FILE_NOT_FOUND;
     result = m_next++;
@@ -50,7 +44,6 @@ std::int32_t MemoryRegistry::RegQueryValueExA(Key key, const QByteArray& valueNa
 }
 
 std::int32_t MemoryRegistry::RegCloseKey(Key key) {
-    ++m_closeCalls;
     return m_open.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 

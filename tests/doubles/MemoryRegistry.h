@@ -3,7 +3,6 @@
 #include "platform/Registry.h"
 
 #include <map>
-#include <set>
 
 namespace qv {
 
@@ -18,11 +17,8 @@ public:
 
     void setValue(const QByteArray& keyPath, const QByteArray& name, std::uint32_t type,
                   const QByteArray& data);
-    // Opening this key fails as a refused access would.
-    void refuseOpen(const QByteArray& keyPath);
     // Keys opened and not yet closed.
     std::size_t openKeys() const { return m_open.size(); }
-    int closeCalls() const { return m_closeCalls; }
 
     std::int32_t RegOpenKeyExA(Key root, const QByteArray& subKey, std::uint32_t options,
                                std::uint32_t access, Key& result) override;
@@ -32,10 +28,8 @@ public:
 
 private:
     std::map<QByteArray, std::map<QByteArray, Value>> m_keys; // lower-case names
-    std::set<QByteArray> m_refused;
     std::map<Key, QByteArray> m_open;
     Key m_next = 0x100;
-    int m_closeCalls = 0;
 };
 
 } // namespace qv
