@@ -1,5 +1,6 @@
 #include "SystemInformation.h"
 
+#include "platform/AnsiCodePage.h"
 #include "platform/Dialogs.h"
 #include "platform/RuntimeError.h"
 #include "platform/Shell.h"

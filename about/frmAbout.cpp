@@ -50,7 +50,7 @@ frmAbout::frmAbout(qv::Engine& engine)
 
     lblTitle = makeLabel(this, "lblTitle", QStringLiteral("Quorvel向导程序"),
                          Screen::pixelRect(1050, 240, 3885, 480));
-    lblVersion = makeLabel(this, "lblVersion", QStringLiteral("版本：1.1.1"),
+    lblVersion = makeLabel(this, "lblVersion", QStringLiteral("版本：") + qv::App::Version(),
                            Screen::pixelRect(1050, 780, 3885, 225));
     lblDescription = makeLabel(this, "lblDescription",
                                QStringLiteral("向导式的Quorvel小程序，只需输入打印内容后，"

@@ -14,9 +14,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QScreen>
-#include <QStyle>
 
 using qv::PictureBox;
 using qv::Screen;
@@ -165,15 +163,11 @@ void Form2::Form_Unload() {
 }
 
 void Form2::mousePressEvent(QMouseEvent* event) {
-    m_pressed = event->button();
-    event->accept();
+    m_click.press(*event);
 }
 
 void Form2::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = event->button() == m_pressed && rect().contains(event->position().toPoint());
-    m_pressed = Qt::NoButton;
-    event->accept();
-    if (click && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton))
+    if (m_click.release(*this, *event))
         handle(&Form2::Form_Click);
 }
 

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "about/frmAbout.h"
+#include "platform/ClickTracker.h"
 
 #include <memory>
 #include <optional>
@@ -74,5 +75,5 @@ private:
     qv::Engine& m_engine;
     qv::Dialogs& m_dialogs;
     std::unique_ptr<qv::FontDialog> CommonDialog1;
-    Qt::MouseButton m_pressed = Qt::NoButton;
+    qv::ClickTracker m_click;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/Conversions.h"
 #include "platform/PictureBox.h"
+#include "platform/ReversedCopy.h"
 #include "platform/RuntimeError.h"
 
 #include <QImage>
@@ -11,61 +12,14 @@
 #include <limits>
 #include <vector>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#elif defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace qv::card {
 
 namespace {
-// The surface's coordinate rule (nearest, halves to even) on a single-precision position.
+// The surface's pixel rule (nearest, halves to even, as toPixel) on a position known to lie
+// inside the face.
 inline int pixelOf(float position) {
-#if defined(__SSE2__)
-    return _mm_cvtss_si32(_mm_set_ss(position));
-#else
     return int(std::nearbyint(position));
-#endif
 }
-
-// to[i] = from[-i] for i in [0, count): a source row read backwards. Nearly every pixel of
-// the turn goes through here, so it uses the widest vectors the processor has.
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target("avx2"))) void copyReversedAvx2(QRgb* to, const QRgb* from, int count) {
-    int i = 0;
-    const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
-    for (; i + 8 <= count; i += 8) {
-        const __m256i eight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from - i - 7));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + i),
-                            _mm256_permutevar8x32_epi32(eight, reverse));
-    }
-    for (; i < count; ++i)
-        to[i] = from[-i];
-}
-#endif
-
-void copyReversedSse2(QRgb* to, const QRgb* from, int count) {
-    int i = 0;
-#if defined(__SSE2__)
-    for (; i + 4 <= count; i += 4) {
-        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from - i - 3));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_shuffle_epi32(four, 0x1B));
-    }
-#endif
-    for (; i < count; ++i)
-        to[i] = from[-i];
-}
-
-using CopyReversed = void (*)(QRgb*, const QRgb*, int);
-CopyReversed pickCopyReversed() {
-#if defined(__x86_64__) && defined(__GNUC__)
-    if (__builtin_cpu_supports("avx2"))
-        return copyReversedAvx2;
-#endif
-    return copyReversedSse2;
-}
-const CopyReversed copyReversed = pickCopyReversed();
 
 // One row of the turned face. The mapped point of pixel x is
 //   sx = cx1 + (dx·c + dy·s),  sy = cy1 + (dy·c − dx·s),

@@ -1,6 +1,9 @@
 #include "App.h"
 
+#include "platform/Version.h"
+
 #include <QApplication>
+#include <QIcon>
 
 namespace qv {
 
@@ -15,6 +18,28 @@ App::EndAction& endAction() {
     return action;
 }
 } // namespace
+
+std::int16_t App::Major() {
+    return QUORVEL_VERSION_MAJOR;
+}
+
+std::int16_t App::Minor() {
+    return QUORVEL_VERSION_MINOR;
+}
+
+std::int16_t App::Revision() {
+    return QUORVEL_VERSION_PATCH;
+}
+
+QString App::Version() {
+    return QStringLiteral(QUORVEL_VERSION);
+}
+
+void App::setUp() {
+    QApplication::setApplicationName(Title());
+    QApplication::setApplicationVersion(Version());
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvel/hand.xpm")));
+}
 
 void App::End(int exitCode) {
     endAction()(exitCode);

@@ -11,9 +11,13 @@ namespace qv {
 class App {
 public:
     static QString Title() { return QStringLiteral("Quorvel"); }
-    static std::int16_t Major() { return 1; }
-    static std::int16_t Minor() { return 1; }
-    static std::int16_t Revision() { return 1; }
+    static std::int16_t Major();
+    static std::int16_t Minor();
+    static std::int16_t Revision();
+    // "major.minor.revision".
+    static QString Version();
+    // Gives the running application its name, version and icon.
+    static void setUp();
 
     // Ends the program with the given exit code. Tests replace the action to observe it.
     static void End(int exitCode);

@@ -24,8 +24,4 @@ QColor toQColor(OleColor color) {
     return QColor::fromRgb(toRgb32(color & 0xFFFFFF));
 }
 
-OleColor fromQColor(const QColor& color) {
-    return fromRgb32(color.rgb());
-}
-
 } // namespace qv

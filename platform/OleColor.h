@@ -10,14 +10,12 @@ namespace qv {
 using OleColor = std::uint32_t;
 
 namespace SystemColor {
-constexpr OleColor ButtonFace = 0x8000000F;
 constexpr OleColor Window = 0x80000005;
 constexpr OleColor WindowText = 0x80000008;
 } // namespace SystemColor
 
 // The system colours follow the application palette, so a themed desktop keeps them apart.
 QColor toQColor(OleColor color);
-OleColor fromQColor(const QColor& color);
 inline OleColor fromRgb32(std::uint32_t argb) {
     return ((argb & 0xFF) << 16) | (argb & 0xFF00) | ((argb >> 16) & 0xFF);
 }

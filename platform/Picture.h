@@ -21,7 +21,6 @@ public:
     // Throws the invalid-picture error on the empty reference.
     const QImage& image() const;
     const QList<QRgb>& palette() const;
-    long useCount() const noexcept { return m_object.use_count(); }
     // Drops this reference (the engine's "Set p = Nothing").
     void release() noexcept { m_object.reset(); }
 

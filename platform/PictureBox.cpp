@@ -15,21 +15,6 @@
 namespace qv {
 
 namespace {
-double twipsPerUnit(std::int16_t mode) {
-    switch (mode) {
-    case PictureBox::Points:
-        return 20.0;
-    case PictureBox::Inches:
-        return 1440.0;
-    case PictureBox::Millimetres:
-        return 1440.0 / 25.4;
-    case PictureBox::Centimetres:
-        return 1440.0 / 2.54;
-    default:
-        return 1.0;
-    }
-}
-
 int pixelsFromTwips(float twips, float twipsPerPixel) {
     if (std::isnan(twips) || twips < 0)
         throw RuntimeError(ErrorNumber::InvalidPropertyValue);
@@ -42,11 +27,11 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent), m_fontName(font().fam
 }
 
 double PictureBox::unitsPerPixelX() const {
-    return m_scaleMode == Pixels ? 1.0 : Screen::TwipsPerPixelX() / twipsPerUnit(m_scaleMode);
+    return m_scaleMode == Pixels ? 1.0 : Screen::TwipsPerPixelX();
 }
 
 double PictureBox::unitsPerPixelY() const {
-    return m_scaleMode == Pixels ? 1.0 : Screen::TwipsPerPixelY() / twipsPerUnit(m_scaleMode);
+    return m_scaleMode == Pixels ? 1.0 : Screen::TwipsPerPixelY();
 }
 
 QImage& PictureBox::surface() const {
@@ -208,18 +193,10 @@ void PictureBox::PaintPicture(const qv::Picture& picture, float x1, float y1,
 }
 
 void PictureBox::setScaleMode(std::int16_t mode) {
-    switch (mode) {
-    case Twips:
-    case Points:
-    case Pixels:
-    case Inches:
-    case Millimetres:
-    case Centimetres:
-        m_scaleMode = mode;
-        return;
-    default:
+    // The program's steps use twips and pixels only.
+    if (mode != Twips && mode != Pixels)
         throw RuntimeError(ErrorNumber::InvalidPropertyValue);
-    }
+    m_scaleMode = mode;
 }
 
 float PictureBox::ScaleWidth() const {
@@ -280,20 +257,21 @@ void PictureBox::pixelsChanged(const QRect& area) {
 void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect area = event->rect();
-    painter.drawImage(area.topLeft(), surface(), area);
+    try {
+        painter.drawImage(area.topLeft(), surface(), area);
+    } catch (...) {
+        // No image to paint from (no memory for one): the background shows, and the drawing
+        // step that next needs the image raises the error where a handler can take it.
+        painter.fillRect(area, toQColor(m_backColor));
+    }
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {
-    m_pressed = event->button();
-    event->accept();
+    m_click.press(*event);
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
-    // A click is a press and a release of the same button over the surface.
-    const bool click = event->button() == m_pressed && rect().contains(event->position().toPoint());
-    m_pressed = Qt::NoButton;
-    event->accept();
-    if (click && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton))
+    if (m_click.release(*this, *event))
         emit Click();
 }
 

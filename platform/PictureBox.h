@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClickTracker.h"
 #include "OleColor.h"
 #include "Picture.h"
 
@@ -24,14 +25,7 @@ public:
     // No surface holds more than this many pixels (256 MiB of image).
     static constexpr qint64 MaxArea = qint64(1) << 26;
 
-    enum ScaleModes : std::int16_t {
-        Twips = 1,
-        Points = 2,
-        Pixels = 3,
-        Inches = 5,
-        Millimetres = 6,
-        Centimetres = 7
-    };
+    enum ScaleModes : std::int16_t { Twips = 1, Pixels = 3 };
 
     explicit PictureBox(QWidget* parent = nullptr);
 
@@ -67,8 +61,6 @@ public:
     void setScaleMode(std::int16_t mode);
     float ScaleWidth() const;
     float ScaleHeight() const;
-    float CurrentX() const { return m_currentX; }
-    float CurrentY() const { return m_currentY; }
 
     // Outer size in twips, as the surface really is (a whole number of pixels).
     float Width() const;
@@ -113,7 +105,7 @@ private:
     float m_currentX = 0;
     float m_currentY = 0;
     bool m_autoRedraw = false;
-    Qt::MouseButton m_pressed = Qt::NoButton;
+    ClickTracker m_click;
 };
 
 } // namespace qv

@@ -7,6 +7,9 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <cstdio>
+#include <unistd.h>
+
 namespace qv {
 
 namespace {
@@ -71,6 +74,14 @@ void QtPrinter::EndDoc() {
 
 bool QtPrinter::finish(std::chrono::milliseconds patience) {
     return m_spooler.finish(patience);
+}
+
+int QtPrinter::finishBeforeExit(int exitCode) {
+    if (finish())
+        return exitCode;
+    std::fprintf(stderr, "quorvel: 打印服务器没有响应，未送出的文档已放弃。\n");
+    std::fflush(nullptr);
+    _exit(exitCode);
 }
 
 } // namespace qv

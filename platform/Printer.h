@@ -37,6 +37,10 @@ public:
     // Waits while documents are still going out; false when the print system stopped
     // answering for longer than the patience.
     bool finish(std::chrono::milliseconds patience = QuitPatience);
+    // For the end of the program: returns exitCode once every document has gone out. When the
+    // print system has stopped answering, says so and ends the process at once, as the thread
+    // stuck in it can be neither joined nor safely left running through the shutdown.
+    int finishBeforeExit(int exitCode);
     // Documents handed to the print system so far, refused ones included.
     int documentsHandedOn() const { return m_spooler.delivered(); }
 

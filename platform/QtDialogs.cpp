@@ -7,7 +7,6 @@
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>

@@ -1,6 +1,5 @@
 #include "QtGdi.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
@@ -9,13 +8,13 @@ namespace qv {
 
 Gdi::Handle QtGdi::add(Object object) {
     const Handle handle = m_next++;
-    m_objects.emplace(handle, std::move(object));
+    m_objects->emplace(handle, std::move(object));
     return handle;
 }
 
 QtGdi::Object* QtGdi::find(Handle handle, Object::Kind kind) {
-    const auto it = m_objects.find(handle);
-    return it != m_objects.end() && it->second.kind == kind ? &it->second : nullptr;
+    const auto it = m_objects->find(handle);
+    return it != m_objects->end() && it->second.kind == kind ? &it->second : nullptr;
 }
 
 Gdi::Handle QtGdi::windowDC(Handle window, bool wholeWindow) {
@@ -41,7 +40,6 @@ Gdi::Handle QtGdi::CreateCompatibleDC(Handle dc) {
         return 0;
     Object memory(Object::MemoryDC);
     memory.selectedBitmap = StockBitmap;
-    memory.selectedPalette = StockPalette;
     return add(std::move(memory));
 }
 
@@ -72,27 +70,17 @@ std::int32_t QtGdi::GetDeviceCaps(Handle, std::int32_t) {
     return 0;
 }
 
+// A display without palettes has none to read, make, select or realize.
 std::uint32_t QtGdi::GetSystemPaletteEntries(Handle, std::uint32_t, std::uint32_t, PaletteEntry*) {
     return 0;
 }
 
-Gdi::Handle QtGdi::CreatePalette(const LogPalette& palette) {
-    Object object(Object::Palette);
-    const int count = std::min<int>(palette.numberOfEntries, int(palette.entries.size()));
-    for (int i = 0; i < count; ++i) {
-        const PaletteEntry& e = palette.entries[i];
-        object.colours.append(qRgb(e.red, e.green, e.blue));
-    }
-    return add(std::move(object));
+Gdi::Handle QtGdi::CreatePalette(const LogPalette&) {
+    return 0;
 }
 
-Gdi::Handle QtGdi::SelectPalette(Handle dc, Handle palette, bool) {
-    Object* memory = find(dc, Object::MemoryDC);
-    if (!memory || (palette != StockPalette && !find(palette, Object::Palette)))
-        return 0;
-    const Handle previous = memory->selectedPalette;
-    memory->selectedPalette = palette;
-    return previous;
+Gdi::Handle QtGdi::SelectPalette(Handle, Handle, bool) {
+    return 0;
 }
 
 std::uint32_t QtGdi::RealizePalette(Handle) {
@@ -154,39 +142,40 @@ bool QtGdi::BitBlt(Handle target, std::int32_t x, std::int32_t y, std::int32_t w
 }
 
 bool QtGdi::DeleteDC(Handle dc) {
-    return find(dc, Object::MemoryDC) && m_objects.erase(dc);
+    return find(dc, Object::MemoryDC) && m_objects->erase(dc);
 }
 
 std::int32_t QtGdi::ReleaseDC(Handle, Handle dc) {
-    return find(dc, Object::WindowDC) && m_objects.erase(dc) ? 1 : 0;
+    return find(dc, Object::WindowDC) && m_objects->erase(dc) ? 1 : 0;
 }
 
 Picture QtGdi::OleCreatePictureIndirect(const PictDesc& description, const QUuid& interfaceId,
                                         bool own) {
     const Object* bitmap = find(description.bitmap, Object::Bitmap);
-    const Object* palette =
-        description.palette ? find(description.palette, Object::Palette) : nullptr;
+    // With no palettes here, a description that names one names nothing.
     const bool valid = description.size == sizeof(std::uint32_t) * 5 &&
                        description.type == std::uint32_t(PICTYPE_BITMAP) && bitmap &&
-                       (description.palette == 0 || palette) &&
-                       interfaceId == InterfaceId::IDispatch;
-    auto release = [this, bitmapHandle = description.bitmap, paletteHandle = description.palette] {
-        m_objects.erase(bitmapHandle);
-        if (paletteHandle)
-            m_objects.erase(paletteHandle);
-    };
+                       description.palette == 0 && interfaceId == InterfaceId::IDispatch;
     if (!valid) {
-        // A picture that cannot be made still takes the handles it was given, so they do
-        // not leak.
+        // A picture that cannot be made still takes the bitmap it was given, so it does not
+        // leak.
         if (own && bitmap)
-            release();
+            m_objects->erase(description.bitmap);
         return {};
     }
-    QImage image = bitmap->image;
-    QList<QRgb> colours = palette ? palette->colours : QList<QRgb>{};
     if (!own)
-        return Picture(image.copy(), colours);
-    return Picture(std::move(image), std::move(colours), release);
+        return Picture(bitmap->image.copy());
+    // The picture may outlive this object: its release frees the bitmap only while the table
+    // still exists, and only if the handle still names that bitmap.
+    auto release = [objects = std::weak_ptr<Objects>(m_objects), handle = description.bitmap] {
+        const auto table = objects.lock();
+        if (!table)
+            return;
+        const auto it = table->find(handle);
+        if (it != table->end() && it->second.kind == Object::Bitmap)
+            table->erase(it);
+    };
+    return Picture(bitmap->image, {}, std::move(release));
 }
 
 } // namespace qv

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <map>
+#include <memory>
 
 namespace qv {
 
@@ -37,30 +38,26 @@ public:
     Picture OleCreatePictureIndirect(const PictDesc& description, const QUuid& interfaceId,
                                      bool own) override;
 
-    // Live objects, for tests that look for leaks.
-    std::size_t liveObjects() const { return m_objects.size(); }
-
 private:
     struct Object {
-        enum Kind { WindowDC, MemoryDC, Bitmap, Palette } kind;
+        enum Kind { WindowDC, MemoryDC, Bitmap } kind;
         explicit Object(Kind k) : kind(k) {}
-        QPointer<QWidget> window;   // window DCs
-        bool wholeWindow = false;   // window DCs
-        Handle selectedBitmap = 0;  // memory DCs
-        Handle selectedPalette = 0; // memory DCs
-        QImage image;               // bitmaps
-        QList<QRgb> colours;        // palettes
+        QPointer<QWidget> window;  // window DCs
+        bool wholeWindow = false;  // window DCs
+        Handle selectedBitmap = 0; // memory DCs
+        QImage image;              // bitmaps
     };
+    using Objects = std::map<Handle, Object>;
     Handle add(Object object);
     Object* find(Handle handle, Object::Kind kind);
     Handle windowDC(Handle window, bool wholeWindow);
     QImage render(const Object& dc, const QRect& area) const;
 
-    std::map<Handle, Object> m_objects;
+    // Shared with the release actions of the pictures made here.
+    std::shared_ptr<Objects> m_objects = std::make_shared<Objects>();
     Handle m_next = 0x1000;
-    // The stock objects a fresh memory context starts with.
+    // The stock bitmap a fresh memory context starts with.
     static constexpr Handle StockBitmap = 1;
-    static constexpr Handle StockPalette = 2;
 };
 
 } // namespace qv

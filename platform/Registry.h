@@ -1,11 +1,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <QString>
 
 #include <cstdint>
-#include <map>
-#include <set>
 
 namespace qv {
 
@@ -33,50 +30,5 @@ public:
                                           std::uint32_t& size) = 0;
     virtual std::int32_t RegCloseKey(Key key) = 0;
 };
-
-// A registry held in memory: keys under HKEY_LOCAL_MACHINE with typed values of any bytes.
-// Names compare without regard to ASCII case, as the registry's do.
-class MemoryRegistry : public Registry {
-public:
-    struct Value {
-        std::uint32_t type;
-        QByteArray data;
-    };
-
-    void setValue(const QByteArray& keyPath, const QByteArray& name, std::uint32_t type,
-                  const QByteArray& data);
-    // Opening this key fails as a refused access would.
-    void refuseOpen(const QByteArray& keyPath);
-    // Keys opened and not yet closed.
-    std::size_t openKeys() const { return m_open.size(); }
-    int closeCalls() const { return m_closeCalls; }
-
-    std::int32_t RegOpenKeyExA(Key root, const QByteArray& subKey, std::uint32_t options,
-                               std::uint32_t access, Key& result) override;
-    std::int32_t RegQueryValueExA(Key key, const QByteArray& valueName, std::uint32_t reserved,
-                                  std::uint32_t& type, char* buffer, std::uint32_t& size) override;
-    std::int32_t RegCloseKey(Key key) override;
-
-private:
-    std::map<QByteArray, std::map<QByteArray, Value>> m_keys; // lower-case names
-    std::set<QByteArray> m_refused;
-    std::map<Key, QByteArray> m_open;
-    Key m_next = 0x100;
-    int m_closeCalls = 0;
-};
-
-// The store this system offers in place of a registry: at the system-information location,
-// the path of the desktop's system-information program when one is installed.
-class SystemRegistry : public MemoryRegistry {
-public:
-    SystemRegistry();
-    // The programs looked for on PATH, in order of preference.
-    static const QStringList& SystemInformationPrograms();
-    static QString findSystemInformationProgram();
-};
-
-// Text to and from the platform's ANSI code page (on Linux, the locale's codeset).
-QByteArray toAnsi(const QString& text);
-QString fromAnsi(const QByteArray& bytes);
 
 } // namespace qv

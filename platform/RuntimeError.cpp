@@ -19,8 +19,6 @@ QString RuntimeError::standardDescription(int number) {
         return QStringLiteral("除数为零");
     case ErrorNumber::FileNotFound:
         return QStringLiteral("文件未找到");
-    case ErrorNumber::ObjectNotSet:
-        return QStringLiteral("对象变量或 With 块变量未设置");
     case ErrorNumber::InvalidPropertyValue:
         return QStringLiteral("无效的属性值");
     case ErrorNumber::InvalidPicture:

@@ -13,7 +13,6 @@ constexpr int Overflow = 6;
 constexpr int OutOfMemory = 7;
 constexpr int DivisionByZero = 11;
 constexpr int FileNotFound = 53;
-constexpr int ObjectNotSet = 91;
 constexpr int InvalidPropertyValue = 380;
 constexpr int InvalidPicture = 481;
 constexpr int PrinterError = 482;

@@ -16,55 +16,12 @@ int differingPixels(const QImage& a, const QImage& b);
 
 } // namespace qv::test
 
-#include "platform/Engine.h"
-#include "platform/Printer.h"
-#include "platform/QtGdi.h"
-#include "platform/Registry.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/Shell.h"
-
-#include <QList>
+#include "EngineBundle.h"
+#include "RecordingPrinter.h"
+#include "RecordingShell.h"
 
 namespace qv::test {
 
-// A printer that keeps what it is given; each operation can be made to fail.
-class RecordingPrinter : public Printer {
-public:
-    struct Drawn {
-        QImage image;
-        float x, y;
-    };
-    QList<Drawn> drawn;
-    int documentsEnded = 0;
-    bool failDrawing = false;
-    bool failEnding = false;
-
-    void PaintPicture(const Picture& picture, float x, float y) override;
-    void EndDoc() override;
-};
-
-// A desktop that records what it is asked; files exist only where a test puts them.
-class RecordingShell : public Shell {
-public:
-    QStringList opened;
-    QStringList started;
-    QStringList searched;
-    QStringList files;
-    bool startFails = false;
-
-    bool OpenUrl(const QString& address) override;
-    void StartProgram(const QString& path) override;
-    QString Dir(const QString& path) override;
-};
-
-// The engine the windows run on in tests: scripted boxes, the real capture, a recording printer.
-struct TestEngine {
-    ScriptedDialogs dialogs;
-    QtGdi gdi;
-    RecordingPrinter printer;
-    MemoryRegistry registry;
-    RecordingShell shell;
-    Engine engine{dialogs, gdi, printer, registry, shell};
-};
+using TestEngine = EngineBundle<RecordingPrinter, RecordingShell>;
 
 } // namespace qv::test

@@ -1,15 +1,8 @@
-# The Debian changelog and the AppStream metadata carry the version of CMakeLists.txt.
+# The Debian changelog, the one place besides CMakeLists.txt that must name the version.
 file(STRINGS "${SOURCE}/debian/changelog" top LIMIT_COUNT 1)
 if(NOT top MATCHES "^quorvel \\(([^)-]+)-[^)]+\\)")
     message(FATAL_ERROR "debian/changelog: cannot read the version from '${top}'")
 endif()
 if(NOT CMAKE_MATCH_1 STREQUAL VERSION)
     message(FATAL_ERROR "debian/changelog is at ${CMAKE_MATCH_1}, CMakeLists.txt at ${VERSION}")
-endif()
-file(READ "${SOURCE}/resources/io.quorvel.Quorvel.metainfo.xml" metainfo)
-if(NOT metainfo MATCHES "<releases>[ \t\r\n]*<release version=\"([^\"]*)\"")
-    message(FATAL_ERROR "metainfo: no release")
-endif()
-if(NOT CMAKE_MATCH_1 STREQUAL VERSION)
-    message(FATAL_ERROR "metainfo's newest release is ${CMAKE_MATCH_1}, CMakeLists.txt at ${VERSION}")
 endif()

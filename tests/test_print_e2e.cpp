@@ -1,12 +1,12 @@
 // Printing for real, through the private print server that scripts/test.sh starts: every job on
 // any of its queues lands as PostScript in the server's own output folder. Run once at the
 // normal scale and once with the desktop scaled.
+#include "EngineBundle.h"
 #include "TestSupport.h"
 
 #include "Form2.h"
 #include "platform/PictureBox.h"
-#include "platform/QtGdi.h"
-#include "platform/Registry.h"
+#include "platform/Printer.h"
 #include "platform/Shell.h"
 
 #include <QDir>
@@ -20,8 +20,6 @@
 #include <functional>
 
 #include <signal.h>
-
-using qv::ScriptedDialogs;
 
 namespace {
 QString run(const QString& program, const QStringList& arguments) {
@@ -113,19 +111,11 @@ int farPixels(const QImage& page, const QImage& sheet, QPoint origin) {
     return far;
 }
 
-struct RealEngine {
-    ScriptedDialogs dialogs;
-    qv::QtGdi gdi;
-    qv::QtPrinter printer;
-    qv::MemoryRegistry registry;
-    qv::QtShell shell;
-    qv::Engine engine{dialogs, gdi, printer, registry, shell};
-};
 } // namespace
 
 class TestPrintEndToEnd : public QObject {
     Q_OBJECT
-    RealEngine m_engine;
+    qv::test::EngineBundle<qv::QtPrinter, qv::QtShell> m_engine;
     std::unique_ptr<Form2> m_form;
 
     void command(const QString& item) {

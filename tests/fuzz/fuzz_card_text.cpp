@@ -1,5 +1,9 @@
 // The card renderer fed any UTF-16 text: lone surrogates, combining marks, right-to-left
 // text, control characters, very long texts.
+#include "EngineBundle.h"
+#include "Form2.h"
+#include "RecordingPrinter.h"
+#include "RecordingShell.h"
 #include "card/CardText.h"
 #include "platform/FontMapping.h"
 #include "platform/PictureBox.h"
@@ -12,9 +16,9 @@
 #include <cstring>
 
 namespace {
-QWidget* g_window = nullptr;
 qv::PictureBox* g_picture1 = nullptr;
 qv::PictureBox* g_picture3 = nullptr;
+QSize g_faceSize;
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
@@ -22,12 +26,12 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QApplication application(*argc, *argv);
     qv::installFontMapping();
     // The main window's faces, kept from one input to the next as the program keeps them.
-    g_window = new QWidget;
-    g_window->resize(717, 698);
-    g_picture3 = new qv::PictureBox(g_window);
-    g_picture3->setGeometry(37, 38, 641, 242);
-    g_picture1 = new qv::PictureBox(g_window);
-    g_picture1->setGeometry(37, 409, 641, 248);
+    using Engine = qv::test::EngineBundle<qv::test::RecordingPrinter, qv::test::RecordingShell>;
+    static Engine engine;
+    static Form2 form(engine.engine);
+    g_picture1 = form.Picture1;
+    g_picture3 = form.Picture3;
+    g_faceSize = g_picture1->size();
     return 0;
 }
 
@@ -45,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort(); // no text that is not empty may fail to draw
     }
     // The scratch surface never grows past its bound, whatever the text.
-    if (g_picture3->width() > qv::PictureBox::MaxPixels || g_picture1->size() != QSize(641, 248))
+    if (g_picture3->width() > qv::PictureBox::MaxPixels || g_picture1->size() != g_faceSize)
         std::abort();
     return 0;
 }

@@ -1,7 +1,8 @@
 // The registry reader and the launcher behind it, fed values of any type and any bytes.
 #include "about/SystemInformation.h"
 #include "platform/RuntimeError.h"
-#include "platform/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
+#include "MemoryRegistry.h"
 #include "platform/Shell.h"
 
 #include <cstdint>

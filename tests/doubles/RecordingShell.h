@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/RuntimeError.h"
+#include "platform/Shell.h"
+
+#include <QStringList>
+
+namespace qv::test {
+
+// A desktop that records what it is asked; files exist only where a test puts them.
+class RecordingShell : public Shell {
+public:
+    QStringList opened, started, files;
+
+    bool OpenUrl(const QString& address) override {
+        opened.append(address);
+        return true;
+    }
+    void StartProgram(const QString& path) override {
+        started.append(path);
+        if (!files.contains(path))
+            throw RuntimeError(ErrorNumber::FileNotFound);
+    }
+    QString Dir(const QString& path) override {
+        return files.contains(path) ? path.section(QLatin1Char('\\'), -1) : QString();
+    }
+};
+
+} // namespace qv::test
