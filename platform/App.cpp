@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QThread>
 
 namespace qv {
 
@@ -12,8 +13,15 @@ App::EndAction& endAction() {
     static App::EndAction action = [](int exitCode) {
         // Closing the windows first takes them off the screen at once, as a crashed program
         // would vanish; the event loop then returns exitCode from main.
-        QApplication::closeAllWindows();
-        QCoreApplication::exit(exitCode);
+        const auto end = [exitCode] {
+            QApplication::closeAllWindows();
+            QCoreApplication::exit(exitCode);
+        };
+        end();
+        // Before the event loop runs (an error while the main window is built), exit() does
+        // nothing: the loop ends as soon as it starts instead.
+        if (QThread::currentThread()->loopLevel() == 0 && QCoreApplication::instance())
+            QMetaObject::invokeMethod(QCoreApplication::instance(), end, Qt::QueuedConnection);
     };
     return action;
 }

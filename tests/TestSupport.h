@@ -5,7 +5,7 @@
 
 namespace qv::test {
 
-// Call at the start of each test program: the program's font mapping and a fixed palette.
+// Call at the start of each test program that draws text: the program's font mapping.
 void setUpProgramEnvironment();
 
 // Bounding box of the ink of a drawing: pixels not white, or with darkBelow set, pixels whose

@@ -3,6 +3,7 @@
 #include "print/Module1.h"
 
 #include <QTest>
+#include <QWidget>
 
 #include <memory>
 
@@ -10,29 +11,6 @@ using namespace qv;
 using Handle = Gdi::Handle;
 
 namespace {
-// A 256-colour display: it has a system palette, and the picture must get the one selected
-// while copying. QtGdi has no palettes, so the palette calls are answered here.
-class PaletteDisplay : public QtGdi {
-public:
-    static constexpr Handle Made = 0x77, Stock = 0x55;
-    int entries = 0;
-    std::int32_t GetDeviceCaps(Handle, std::int32_t index) override {
-        return index == RASTERCAPS ? RC_PALETTE : 256;
-    }
-    Handle CreatePalette(const LogPalette& palette) override {
-        entries = palette.numberOfEntries;
-        return Made;
-    }
-    Handle SelectPalette(Handle, Handle palette, bool) override {
-        return palette == Made ? Stock : Made;
-    }
-    Picture OleCreatePictureIndirect(const PictDesc& d, const QUuid& id, bool own) override {
-        return d.palette == Made ? QtGdi::OleCreatePictureIndirect({d.size, d.type, d.bitmap, 0, 0},
-                                                                   id, own)
-                                 : Picture();
-    }
-};
-
 struct RedWindow : QWidget {
     RedWindow() {
         resize(50, 40);
@@ -57,9 +35,6 @@ private slots:
         QCOMPARE(QColor(picture.image().pixel(0, 0)), QColor(Qt::red));
         QCOMPARE(QColor(picture.image().pixel(50, 50)), QColor(Qt::black)); // beyond the window
         QVERIFY(Module1::CaptureWindowArea(gdi, 0xDEAD, 1, 0, 0, 10, 10).isNull());
-        PaletteDisplay palettes;
-        QVERIFY(!Module1::CaptureWindowArea(palettes, window.handle(), 1, 0, 0, 10, 10).isNull());
-        QCOMPARE(palettes.entries, 256);
     }
 
     // The picture owns its bitmap: freed when its last reference goes, safely even after the

@@ -2,11 +2,14 @@
 
 #include "about/SystemInformation.h"
 #include "card/CardText.h"
+#include "platform/App.h"
 #include "platform/Conversions.h"
 #include "platform/PictureBox.h"
 #include "platform/RuntimeError.h"
 
 #include <QTest>
+#include <QTimer>
+#include <QWidget>
 
 #include <cmath>
 #include <functional>
@@ -76,6 +79,19 @@ private slots:
         } catch (const RuntimeError& error) {
             QCOMPARE(error.number(), number);
         }
+    }
+
+    // An error reported while the main window is built, before the event loop runs, still
+    // ends the program as soon as the loop starts, without its window.
+    void endBeforeTheEventLoopRuns() {
+        QWidget window;
+        window.show();
+        App::End(3);
+        QTimer stuck; // without the end, the loop would run on
+        stuck.callOnTimeout([] { QCoreApplication::exit(-1); });
+        stuck.start(5000);
+        QCOMPARE(QCoreApplication::exec(), 3);
+        QVERIFY(!window.isVisible());
     }
 };
 

@@ -4,20 +4,12 @@
 
 namespace qv {
 
-void MemoryRegistry::setValue(const QByteArray& keyPath, const QByteArray& name, std::uint32_t type,
-                              const QByteArray& data) {
-    m_keys[keyPath.toLower()][name.toLower()] = {type, data};
-}
-
 std::int32_t MemoryRegistry::RegOpenKeyExA(Key root, const QByteArray& subKey, std::uint32_t,
                                            std::uint32_t, Key& result) {
-    const QByteArray path = subKey.toLower();
-    if (root != HKEY_LOCAL_MACHINE)
-        return ERROR_INVALID_HANDLE;
-    if (!m_keys.count(path))
+    if (root != HKEY_LOCAL_MACHINE || !m_keys.count(subKey.toLower()))
         return ERROR_FILE_NOT_FOUND;
     result = m_next++;
-    m_open[result] = path;
+    m_open[result] = subKey.toLower();
     return ERROR_SUCCESS;
 }
 
@@ -31,20 +23,15 @@ std::int32_t MemoryRegistry::RegQueryValueExA(Key key, const QByteArray& valueNa
     const auto value = values.find(valueName.toLower());
     if (value == values.end())
         return ERROR_FILE_NOT_FOUND;
-    const QByteArray& data = value->second.data;
-    if (std::uint32_t(data.size()) > size) {
-        size = std::uint32_t(data.size());
-        return ERROR_MORE_DATA;
-    }
-    if (!data.isEmpty())
+    const auto& [valueType, data] = value->second;
+    const bool fits = std::uint32_t(data.size()) <= size;
+    if (fits && !data.isEmpty())
         std::memcpy(buffer, data.constData(), std::size_t(data.size()));
     size = std::uint32_t(data.size());
-    type = value->second.type;
-    return ERROR_SUCCESS;
-}
-
-std::int32_t MemoryRegistry::RegCloseKey(Key key) {
-    return m_open.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    if (fits)
+        type = valueType;
+    return fits ? ERROR_SUCCESS : ERROR_MORE_DATA;
 }
 
 } // namespace qv
+

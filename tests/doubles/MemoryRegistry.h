@@ -10,25 +10,24 @@ namespace qv {
 // Names compare without regard to ASCII case, as the registry's do.
 class MemoryRegistry : public Registry {
 public:
-    struct Value {
-        std::uint32_t type;
-        QByteArray data;
-    };
-
     void setValue(const QByteArray& keyPath, const QByteArray& name, std::uint32_t type,
-                  const QByteArray& data);
+                  const QByteArray& data) {
+        m_keys[keyPath.toLower()][name.toLower()] = {type, data};
+    }
     // Keys opened and not yet closed.
     std::size_t openKeys() const { return m_open.size(); }
 
-    std::int32_t RegOpenKeyExA(Key root, const QByteArray& subKey, std::uint32_t options,
-                               std::uint32_t access, Key& result) override;
-    std::int32_t RegQueryValueExA(Key key, const QByteArray& valueName, std::uint32_t reserved,
+    std::int32_t RegOpenKeyExA(Key root, const QByteArray& subKey, std::uint32_t, std::uint32_t,
+                               Key& result) override;
+    std::int32_t RegQueryValueExA(Key key, const QByteArray& valueName, std::uint32_t,
                                   std::uint32_t& type, char* buffer, std::uint32_t& size) override;
-    std::int32_t RegCloseKey(Key key) override;
+    std::int32_t RegCloseKey(Key key) override {
+        return m_open.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    }
 
 private:
-    std::map<QByteArray, std::map<QByteArray, Value>> m_keys; // lower-case names
-    std::map<Key, QByteArray> m_open;
+    std::map<QByteArray, std::map<QByteArray, std::pair<std::uint32_t, QByteArray>>> m_keys;
+    std::map<Key, QByteArray> m_open; // handle to lower-case key path
     Key m_next = 0x100;
 };
 

@@ -5,7 +5,7 @@ namespace qv {
 std::optional<QString> ScriptedDialogs::next(Kind kind, const QString& what) {
     if (m_script.empty() || m_script.front().first != kind) {
         m_unexpected.append(what);
-        return {};
+        return std::nullopt;
     }
     std::optional<QString> value = std::move(m_script.front().second);
     m_script.pop_front();
@@ -13,17 +13,12 @@ std::optional<QString> ScriptedDialogs::next(Kind kind, const QString& what) {
 }
 
 QString ScriptedDialogs::InputBox(const QString& prompt) {
-    m_prompts.append(prompt);
     return next(Input, QStringLiteral("input box: ") + prompt).value_or(QString());
 }
 
-void ScriptedDialogs::MsgBox(const QString& prompt) {
-    m_messages.append(prompt);
-}
-
 int ScriptedDialogs::PopupMenu(QWidget*, const QString&, const QStringList& items,
-                               std::optional<QPoint> at) {
-    m_menus.append({items, at});
+                               std::optional<QPoint>) {
+    ++m_menus;
     const std::optional<QString> item = next(Menu, QStringLiteral("popup menu"));
     return item ? int(items.indexOf(*item)) : -1;
 }
@@ -33,7 +28,6 @@ std::unique_ptr<FontDialog> ScriptedDialogs::createFontDialog() {
     public:
         explicit ScriptedFontDialog(ScriptedDialogs& owner) : m_owner(owner) {}
         void ShowFont() override {
-            m_owner.m_fontFlags.append(Flags());
             if (const auto face = m_owner.next(Font, QStringLiteral("font dialog")))
                 setChosenName(*face);
         }
