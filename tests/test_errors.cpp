@@ -22,22 +22,6 @@ Q_DECLARE_METATYPE(Step)
 class TestErrors : public QObject {
     Q_OBJECT
 private slots:
-    void roundsHalfToEven_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("2.5") << 2.5 << 2;
-        QTest::newRow("3.5") << 3.5 << 4;
-        QTest::newRow("-2.5") << -2.5 << -2;
-        QTest::newRow("top edge") << 32767.4 << 32767;
-        QTest::newRow("bottom edge") << -32768.5 << -32768;
-    }
-    void roundsHalfToEven() {
-        QFETCH(double, value);
-        QFETCH(int, expected);
-        QCOMPARE(int(toInt16(value)), expected);
-        QCOMPARE(toPixel(value), expected);
-    }
-
     // Every step that must fail with the engine's error number, never a crash or a wrong value.
     void raisesError_data() {
         QTest::addColumn<Step>("step");

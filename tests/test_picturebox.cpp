@@ -12,24 +12,6 @@ using namespace qv;
 class TestPictureBox : public QObject {
     Q_OBJECT
 private slots:
-    // Requests past the surface's bound are cut to it rather than allocated.
-    void widthIsWholePixelsAndBounded_data() {
-        QTest::addColumn<float>("pixels");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("three characters") << 641.0f << 641;
-        QTest::newRow("at the bound") << 32767.0f << PictureBox::MaxPixels;
-        QTest::newRow("far beyond the bound") << 1e9f << PictureBox::MaxPixels;
-    }
-    void widthIsWholePixelsAndBounded() {
-        QFETCH(float, pixels);
-        QFETCH(int, expected);
-        PictureBox box;
-        box.setHeight(3630);
-        box.setWidth(pixels * Screen::TwipsPerPixelX());
-        QCOMPARE(box.width(), expected);
-        QCOMPARE(box.retainedImage().width(), expected);
-    }
-
     void pointAndPSetInPixels() {
         PictureBox box;
         box.resize(10, 10);

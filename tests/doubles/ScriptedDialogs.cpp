@@ -7,9 +7,10 @@ std::optional<QString> ScriptedDialogs::next(Kind kind, const QString& what) {
         m_unexpected.append(what);
         return std::nullopt;
     }
-    std::optional<QString> value = std::move(m_script.front().second);
+    // Taken as a whole step: moving the optional out alone trips a false warning in GCC 12.
+    const auto step = m_script.front();
     m_script.pop_front();
-    return value;
+    return step.second;
 }
 
 QString ScriptedDialogs::InputBox(const QString& prompt) {
