@@ -141,11 +141,13 @@ private slots:
     // A zh_CN locale's GB2312 is read as GBK, the code page 936 registry text is in: 镕 is in
     // GBK only.
     void ansiIsGbkUnderAChineseLocale() {
+        // Debian's locales package holds the sources; scripts/test.sh installs it.
+        if (!QFile::exists("/usr/share/i18n/locales/zh_CN"))
+            QSKIP("no locale sources to make a zh_CN locale from");
         QTemporaryDir dir;
         QProcess localedef;
         localedef.start("localedef", {"-i", "zh_CN", "-f", "GB2312", dir.filePath("zh_CN")});
-        if (!localedef.waitForFinished(120000) || localedef.exitCode() > 1)
-            QSKIP("localedef cannot make a zh_CN locale here");
+        QVERIFY(localedef.waitForFinished(120000) && localedef.exitCode() <= 1);
         qputenv("LOCPATH", dir.path().toLocal8Bit());
         QVERIFY(setlocale(LC_CTYPE, "zh_CN"));
         const QByteArray ansi = toAnsi(QStringLiteral("朱镕基"));
