@@ -7,21 +7,19 @@ PrintSpooler::PrintSpooler(Deliver deliver) : m_state(std::make_shared<State>())
 }
 
 PrintSpooler::~PrintSpooler() {
+    bool stuck;
     {
         std::lock_guard lock(m_state->mutex);
         m_state->stopping = true;
         m_state->waiting.clear();
+        stuck = m_state->busy;
     }
     m_state->changed.notify_all();
-    std::unique_lock lock(m_state->mutex);
-    if (!m_state->busy) {
-        lock.unlock();
-        m_thread.join();
-    } else {
-        // Stuck in the print system: the thread keeps the state alive and ends on its own.
-        lock.unlock();
+    // Stuck in the print system: the thread keeps the state alive and ends on its own.
+    if (stuck)
         m_thread.detach();
-    }
+    else
+        m_thread.join();
 }
 
 void PrintSpooler::run(const std::shared_ptr<State>& state, const Deliver& deliver) {
