@@ -1,16 +1,16 @@
 #include "SystemInformation.h"
 
-#include "platform/AnsiCodePage.h"
-#include "platform/Dialogs.h"
-#include "platform/RuntimeError.h"
-#include "platform/Shell.h"
+#include "runtime/AnsiCodePage.h"
+#include "runtime/Dialogs.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Shell.h"
 
 #include <array>
 
 namespace qv::about {
 
 namespace {
-// The character's code in the ANSI code page, as the engine's Asc gives it.
+// The character's code in the ANSI code page: its bytes read as one big-endian number.
 std::uint32_t ansiCode(QStringView character) {
     const QByteArray bytes = toAnsi(character.toString());
     std::uint32_t code = 0;
@@ -70,8 +70,8 @@ void StartSysInfo(Registry& registry, Shell& shell, Dialogs& dialogs) noexcept {
         }
         if (GetKeyValue(registry, Registry::HKEY_LOCAL_MACHINE, QString::fromLatin1(ToolFolderKey),
                         QString::fromLatin1(ToolFolderValue), toolPath) &&
-            !shell.Dir(toolPath + QStringLiteral("\\MSINFO32.EXE")).isEmpty()) {
-            shell.StartProgram(toolPath + QStringLiteral("\\MSINFO32.EXE"));
+            !shell.Dir(toolPath + QString::fromLatin1(ToolFileName)).isEmpty()) {
+            shell.StartProgram(toolPath + QString::fromLatin1(ToolFileName));
             return;
         }
     } catch (...) {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/Registry.h"
+#include "runtime/Registry.h"
+#include "runtime/SystemInformationKeys.h"
 
 #include <QString>
 
@@ -11,11 +12,11 @@ class Shell;
 
 namespace qv::about {
 
-// Where the system-information tool is registered, tried in this order.
-inline constexpr char ToolPathKey[] = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-inline constexpr char ToolPathValue[] = "PATH";
-inline constexpr char ToolFolderKey[] = "SOFTWARE\\Microsoft\\Shared Tools Location";
-inline constexpr char ToolFolderValue[] = "MSINFO";
+using sysinfo::ToolFileName;
+using sysinfo::ToolFolderKey;
+using sysinfo::ToolFolderValue;
+using sysinfo::ToolPathKey;
+using sysinfo::ToolPathValue;
 inline constexpr std::uint32_t KeyAccess = 0x2003F;
 inline constexpr int ValueBufferSize = 1024;
 

@@ -1,11 +1,11 @@
 #include "frmAbout.h"
 
 #include "SystemInformation.h"
-#include "platform/App.h"
-#include "platform/Engine.h"
-#include "platform/Screen.h"
-#include "platform/Shell.h"
-#include "platform/UntrappedErrors.h"
+#include "runtime/App.h"
+#include "runtime/Engine.h"
+#include "runtime/Screen.h"
+#include "runtime/Shell.h"
+#include "runtime/UntrappedErrors.h"
 
 #include <QCloseEvent>
 #include <QLabel>

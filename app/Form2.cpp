@@ -3,11 +3,11 @@
 #include "about/frmAbout.h"
 #include "card/CardText.h"
 #include "card/HalfTurn.h"
-#include "platform/Dialogs.h"
-#include "platform/Engine.h"
-#include "platform/PictureBox.h"
-#include "platform/Screen.h"
-#include "platform/UntrappedErrors.h"
+#include "runtime/Dialogs.h"
+#include "runtime/Engine.h"
+#include "runtime/PictureBox.h"
+#include "runtime/Screen.h"
+#include "runtime/UntrappedErrors.h"
 #include "print/PrintJob.h"
 
 #include <QCloseEvent>

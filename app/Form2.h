@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "about/frmAbout.h"
-#include "platform/ClickTracker.h"
+#include "runtime/ClickTracker.h"
 
 #include <memory>
 #include <optional>

@@ -1,15 +1,15 @@
 #include "Form2.h"
 
-#include "platform/App.h"
-#include "platform/Engine.h"
-#include "platform/FontMapping.h"
-#include "platform/Printer.h"
-#include "platform/QtDialogs.h"
-#include "platform/QtGdi.h"
-#include "platform/Shell.h"
-#include "platform/Startup.h"
-#include "platform/SystemRegistry.h"
-#include "platform/Translations.h"
+#include "runtime/App.h"
+#include "runtime/Engine.h"
+#include "system/FontMapping.h"
+#include "system/QtPrinter.h"
+#include "system/QtDialogs.h"
+#include "system/QtGdi.h"
+#include "system/QtShell.h"
+#include "system/Startup.h"
+#include "system/SystemRegistry.h"
+#include "system/Translations.h"
 
 #include <QApplication>
 

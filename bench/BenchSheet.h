@@ -2,8 +2,8 @@
 
 #include "EngineBundle.h"
 #include "Form2.h"
-#include "platform/Printer.h"
-#include "platform/Shell.h"
+#include "system/QtPrinter.h"
+#include "system/QtShell.h"
 
 // The main window on the real engine, printing to the given PDF file (the default printer
 // when it is empty).

@@ -1,7 +1,7 @@
 #include "BenchSheet.h"
 #include "card/HalfTurn.h"
-#include "platform/Conversions.h"
-#include "platform/PictureBox.h"
+#include "runtime/Conversions.h"
+#include "runtime/PictureBox.h"
 
 #include <benchmark/benchmark.h>
 

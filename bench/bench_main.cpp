@@ -1,4 +1,4 @@
-#include "platform/FontMapping.h"
+#include "system/FontMapping.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 #include "CardText.h"
 
-#include "platform/Conversions.h"
-#include "platform/PictureBox.h"
-#include "platform/Screen.h"
+#include "runtime/Conversions.h"
+#include "runtime/PictureBox.h"
+#include "runtime/Screen.h"
 
 namespace qv::card {
 

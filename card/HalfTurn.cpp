@@ -1,9 +1,9 @@
 #include "HalfTurn.h"
 
-#include "platform/Conversions.h"
-#include "platform/PictureBox.h"
-#include "platform/ReversedCopy.h"
-#include "platform/RuntimeError.h"
+#include "runtime/Conversions.h"
+#include "runtime/PictureBox.h"
+#include "runtime/ReversedCopy.h"
+#include "runtime/RuntimeError.h"
 
 #include <QImage>
 

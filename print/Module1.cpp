@@ -44,8 +44,8 @@ Picture MakePictureFromBitmap(Gdi& gdi, Gdi::Handle bitmap, Gdi::Handle palette)
     description.bitmap = bitmap;
     description.palette = palette;
     description.reserved = 0;
-    // Asked for as IDispatch; the picture object answers as IPictureDisp, which is what a
-    // Picture is here.
+    // Asked for through its general automation interface; what comes back is the picture
+    // object itself.
     return gdi.OleCreatePictureIndirect(description, InterfaceId::IDispatch, true);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Gdi.h"
-#include "platform/Picture.h"
+#include "runtime/Gdi.h"
+#include "runtime/Picture.h"
 
 #include <cstdint>
 

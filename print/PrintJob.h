@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Gdi.h"
+#include "runtime/Gdi.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "platform/FontMapping.h"
+#include "system/FontMapping.h"
 
 namespace qv::test {
 

@@ -3,9 +3,10 @@
 #include "Form2.h"
 #include "about/SystemInformation.h"
 #include "about/frmAbout.h"
-#include "platform/AnsiCodePage.h"
-#include "platform/RuntimeError.h"
-#include "platform/SystemRegistry.h"
+#include "runtime/AnsiCodePage.h"
+#include "runtime/RuntimeError.h"
+#include "system/QtShell.h"
+#include "system/SystemRegistry.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
 #include "Form2.h"
-#include "platform/PictureBox.h"
-#include "platform/Screen.h"
+#include "runtime/PictureBox.h"
+#include "runtime/Screen.h"
 
 #include <QFontInfo>
 #include <QTest>

@@ -2,10 +2,10 @@
 
 #include "about/SystemInformation.h"
 #include "card/CardText.h"
-#include "platform/App.h"
-#include "platform/Conversions.h"
-#include "platform/PictureBox.h"
-#include "platform/RuntimeError.h"
+#include "runtime/App.h"
+#include "runtime/Conversions.h"
+#include "runtime/PictureBox.h"
+#include "runtime/RuntimeError.h"
 
 #include <QTest>
 #include <QTimer>

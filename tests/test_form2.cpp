@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
 #include "Form2.h"
-#include "platform/App.h"
-#include "platform/PictureBox.h"
-#include "platform/Screen.h"
+#include "runtime/App.h"
+#include "runtime/PictureBox.h"
+#include "runtime/Screen.h"
 
 #include <QScreen>
 #include <QTest>

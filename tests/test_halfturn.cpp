@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
 #include "card/HalfTurn.h"
-#include "platform/PictureBox.h"
-#include "platform/ReversedCopy.h"
-#include "platform/RuntimeError.h"
+#include "runtime/PictureBox.h"
+#include "runtime/ReversedCopy.h"
+#include "runtime/RuntimeError.h"
 
 #include <QRandomGenerator>
 #include <QTest>

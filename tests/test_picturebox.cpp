@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "platform/PictureBox.h"
-#include "platform/Screen.h"
+#include "runtime/PictureBox.h"
+#include "runtime/Screen.h"
 
 #include <QApplication>
 #include <QPaintEvent>

@@ -5,9 +5,9 @@
 #include "TestSupport.h"
 
 #include "Form2.h"
-#include "platform/PictureBox.h"
-#include "platform/Printer.h"
-#include "platform/Shell.h"
+#include "runtime/PictureBox.h"
+#include "system/QtPrinter.h"
+#include "system/QtShell.h"
 
 #include <QDir>
 #include <QPainter>

@@ -1,6 +1,6 @@
 // The hand-off of finished documents to the print system, with a print system that the test
 // holds up and lets go at will.
-#include "platform/PrintSpooler.h"
+#include "system/PrintSpooler.h"
 
 #include <QTest>
 

@@ -2,8 +2,8 @@
 
 #include "MemoryRegistry.h"
 #include "ScriptedDialogs.h"
-#include "platform/Engine.h"
-#include "platform/QtGdi.h"
+#include "runtime/Engine.h"
+#include "system/QtGdi.h"
 
 #include <utility>
 

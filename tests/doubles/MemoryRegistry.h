@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Registry.h"
+#include "runtime/Registry.h"
 
 #include <map>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Printer.h"
-#include "platform/RuntimeError.h"
+#include "runtime/Printer.h"
+#include "runtime/RuntimeError.h"
 
 namespace qv::test {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/RuntimeError.h"
-#include "platform/Shell.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Shell.h"
 
 #include <QStringList>
 

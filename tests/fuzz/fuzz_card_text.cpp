@@ -5,9 +5,9 @@
 #include "RecordingPrinter.h"
 #include "RecordingShell.h"
 #include "card/CardText.h"
-#include "platform/FontMapping.h"
-#include "platform/PictureBox.h"
-#include "platform/RuntimeError.h"
+#include "system/FontMapping.h"
+#include "runtime/PictureBox.h"
+#include "runtime/RuntimeError.h"
 
 #include <QApplication>
 

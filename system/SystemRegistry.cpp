@@ -1,6 +1,7 @@
 #include "SystemRegistry.h"
 
-#include "AnsiCodePage.h"
+#include "runtime/AnsiCodePage.h"
+#include "runtime/SystemInformationKeys.h"
 #include "ProgramSearch.h"
 
 #include <cstring>
@@ -24,7 +25,7 @@ std::int32_t SystemRegistry::RegOpenKeyExA(Key root, const QByteArray& subKey, s
                                            std::uint32_t, Key& result) {
     if (root != HKEY_LOCAL_MACHINE)
         return ERROR_INVALID_HANDLE;
-    if (m_programPath.isEmpty() || !sameName(subKey, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"))
+    if (m_programPath.isEmpty() || !sameName(subKey, sysinfo::ToolPathKey))
         return ERROR_FILE_NOT_FOUND;
     result = m_next++;
     m_open.insert(result);
@@ -36,7 +37,7 @@ std::int32_t SystemRegistry::RegQueryValueExA(Key key, const QByteArray& valueNa
                                               std::uint32_t& size) {
     if (!m_open.count(key))
         return ERROR_INVALID_HANDLE;
-    if (!sameName(valueName, "PATH"))
+    if (!sameName(valueName, sysinfo::ToolPathValue))
         return ERROR_FILE_NOT_FOUND;
     const auto length = std::uint32_t(m_programPath.size());
     if (length > size) {

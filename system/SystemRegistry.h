@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Registry.h"
+#include "runtime/Registry.h"
 
 #include <set>
 

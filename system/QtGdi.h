@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Gdi.h"
+#include "runtime/Gdi.h"
 
 #include <QImage>
 #include <QPointer>

@@ -21,7 +21,7 @@ public:
     // Throws the invalid-picture error on the empty reference.
     const QImage& image() const;
     const QList<QRgb>& palette() const;
-    // Drops this reference (the engine's "Set p = Nothing").
+    // Drops this reference; the last one to go frees the picture.
     void release() noexcept { m_object.reset(); }
 
 private:

@@ -1,6 +1,6 @@
-#include "Shell.h"
+#include "QtShell.h"
 
-#include "RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "App.h"
 
-#include "platform/Version.h"
+#include "runtime/Version.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -17,11 +17,4 @@ public:
     virtual QString Dir(const QString& path) = 0;
 };
 
-class QtShell : public Shell {
-public:
-    bool OpenUrl(const QString& address) override;
-    void StartProgram(const QString& path) override;
-    QString Dir(const QString& path) override;
-};
-
 } // namespace qv

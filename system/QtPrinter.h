@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Picture.h"
 #include "PrintSpooler.h"
+#include "runtime/Printer.h"
 
 #include <QString>
 
@@ -9,17 +9,6 @@
 #include <optional>
 
 namespace qv {
-
-// The application-wide printer: the system's default printer with its default settings.
-class Printer {
-public:
-    virtual ~Printer() = default;
-    // Draws the whole picture with its top-left corner at (x, y), at its own physical size,
-    // opening a document first if none is open.
-    virtual void PaintPicture(const Picture& picture, float x, float y) = 0;
-    // Ends the document and hands it with its page to the printer.
-    virtual void EndDoc() = 0;
-};
 
 // The default printer through Qt. Drawing only collects the page; the finished document goes
 // to the print system on a thread of its own, so a slow or frozen print server never holds up

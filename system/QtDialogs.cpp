@@ -1,6 +1,6 @@
 #include "QtDialogs.h"
 
-#include "App.h"
+#include "runtime/App.h"
 
 #include <QAction>
 #include <QCursor>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Dialogs.h"
+#include "runtime/Dialogs.h"
 
 namespace qv {
 

@@ -1,7 +1,7 @@
-#include "Printer.h"
+#include "QtPrinter.h"
 
-#include "App.h"
-#include "Screen.h"
+#include "runtime/App.h"
+#include "runtime/Screen.h"
 
 #include <QPainter>
 #include <QPrinter>

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Picture.h"
+
+namespace qv {
+
+// The application-wide printer: the system's default printer with its default settings.
+class Printer {
+public:
+    virtual ~Printer() = default;
+    // Draws the whole picture with its top-left corner at (x, y), at its own physical size,
+    // opening a document first if none is open.
+    virtual void PaintPicture(const Picture& picture, float x, float y) = 0;
+    // Ends the document and hands it with its page to the printer.
+    virtual void EndDoc() = 0;
+};
+
+} // namespace qv

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "runtime/Shell.h"
+
+namespace qv {
+
+// The desktop through Qt.
+class QtShell : public Shell {
+public:
+    bool OpenUrl(const QString& address) override;
+    void StartProgram(const QString& path) override;
+    QString Dir(const QString& path) override;
+};
+
+} // namespace qv
