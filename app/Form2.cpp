@@ -6,6 +6,7 @@
 #include "runtime/Dialogs.h"
 #include "runtime/Engine.h"
 #include "runtime/PictureBox.h"
+#include "runtime/Printer.h"
 #include "runtime/Screen.h"
 #include "runtime/UntrappedErrors.h"
 #include "print/PrintJob.h"
@@ -57,6 +58,10 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
     setAccessibleName(QStringLiteral("Quorvel 桌签"));
     connect(Picture1, &PictureBox::Click, this, [this] { handle(&Form2::Picture1_Click); });
     connect(Picture2, &PictureBox::Click, this, [this] { handle(&Form2::Picture2_Click); });
+    // A card the print system did not take is told in a box of its own over the window.
+    engine.printer.setFailureReport([this](const QString& message) {
+        qv::runHandler(m_dialogs, [this, &message] { m_dialogs.MsgBox(message); });
+    });
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -65,6 +70,7 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
 
 // However the main window goes, its About dialog goes with it.
 Form2::~Form2() {
+    m_engine.printer.setFailureReport({});
     delete m_about;
 }
 

@@ -13,6 +13,9 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <unistd.h>
+
 int main(int argc, char* argv[]) {
     if (!qv::displayConfigured())
         return 1;
@@ -34,7 +37,11 @@ int main(int argc, char* argv[]) {
     auto* window = new Form2(engine);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
-    // A card printed just before quitting still goes out; a print server that has stopped
-    // answering does not keep the program alive.
-    return printer.finishBeforeExit(application.exec());
+    const int exitCode = application.exec();
+    // A card printed just before quitting still goes out, or the user is told it did not.
+    if (printer.finishBeforeExit(dialogs))
+        return exitCode;
+    // Given up while the print system holds a card: end without waiting for it.
+    std::fflush(nullptr);
+    _exit(exitCode);
 }

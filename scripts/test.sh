@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite headless,
-# printing through a private print server: once as built, once more under AddressSanitizer
-# and UndefinedBehaviorSanitizer; then a short run of each fuzz target.
+# printing through a private print server: once as built, the spooler's test under
+# ThreadSanitizer, once more under AddressSanitizer and UndefinedBehaviorSanitizer; then a short
+# run of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +12,9 @@ cmake --build build
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_SANITIZE=ON \
     -DQUORVEL_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan
+# Only the spooler's test: the one part of the program with a thread of its own.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_TSAN=ON >/dev/null
+cmake --build build-tsan --target test_spooler
 
 if [[ $(id -u) -eq 0 ]]; then
     cups_dir=$(mktemp -d /tmp/quorvel-cups.XXXXXX)
@@ -23,6 +27,9 @@ fi
 
 echo "== Test suite"
 ctest --test-dir build --output-on-failure
+
+echo "== The spooler under ThreadSanitizer"
+ctest --test-dir build-tsan --output-on-failure
 
 echo "== Fuzz smoke runs"
 scripts/fuzz.sh

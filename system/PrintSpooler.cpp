@@ -2,11 +2,13 @@
 
 namespace qv {
 
-PrintSpooler::PrintSpooler(Deliver deliver) : m_state(std::make_shared<State>()) {
-    m_thread = std::thread(run, m_state, std::move(deliver));
-}
+PrintSpooler::PrintSpooler(Deliver deliver, Failed failed)
+    : m_deliver(std::move(deliver)), m_failed(std::move(failed)),
+      m_state(std::make_shared<State>()) {}
 
 PrintSpooler::~PrintSpooler() {
+    if (!m_thread.joinable())
+        return;
     bool stuck;
     {
         std::lock_guard lock(m_state->mutex);
@@ -22,7 +24,8 @@ PrintSpooler::~PrintSpooler() {
         m_thread.join();
 }
 
-void PrintSpooler::run(const std::shared_ptr<State>& state, const Deliver& deliver) {
+void PrintSpooler::run(const std::shared_ptr<State>& state, const Deliver& deliver,
+                       const Failed& failed) {
     std::unique_lock lock(state->mutex);
     for (;;) {
         state->changed.wait(lock, [&] { return state->stopping || !state->waiting.empty(); });
@@ -32,14 +35,22 @@ void PrintSpooler::run(const std::shared_ptr<State>& state, const Deliver& deliv
         state->waiting.pop_front();
         state->busy = true;
         lock.unlock();
+        QString failure;
         try {
-            deliver(document);
+            failure = deliver(document);
         } catch (...) {
-            // A document the print system refuses is dropped, as a printer would drop it.
+            failure = QStringLiteral("这张桌签没有打印：送往打印机时出了意外的错误。");
         }
+        document = {};
         lock.lock();
         state->busy = false;
         ++state->delivered;
+        if (!failure.isEmpty()) {
+            state->failures.append(failure);
+            // Once the owner is gone, nobody is left to tell.
+            if (!state->stopping && failed)
+                failed();
+        }
         state->changed.notify_all();
     }
 }
@@ -50,6 +61,8 @@ void PrintSpooler::submit(PrintDocument document) {
         m_state->waiting.push_back(std::move(document));
     }
     m_state->changed.notify_all();
+    if (!m_thread.joinable())
+        m_thread = std::thread(run, m_state, std::move(m_deliver), std::move(m_failed));
 }
 
 bool PrintSpooler::finish(std::chrono::milliseconds patience) {
@@ -68,6 +81,16 @@ bool PrintSpooler::finish(std::chrono::milliseconds patience) {
 int PrintSpooler::delivered() const {
     std::lock_guard lock(m_state->mutex);
     return m_state->delivered;
+}
+
+int PrintSpooler::waiting() const {
+    std::lock_guard lock(m_state->mutex);
+    return int(m_state->waiting.size()) + (m_state->busy ? 1 : 0);
+}
+
+QStringList PrintSpooler::takeFailures() {
+    std::lock_guard lock(m_state->mutex);
+    return std::exchange(m_state->failures, {});
 }
 
 } // namespace qv

@@ -1,54 +1,81 @@
 #include "QtPrinter.h"
 
+#include "PrintSystem.h"
+#include "PrintWaitDialog.h"
 #include "runtime/App.h"
+#include "runtime/Dialogs.h"
 #include "runtime/Screen.h"
 
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-
-#include <cstdio>
-#include <unistd.h>
+#include <QTemporaryDir>
 
 namespace qv {
 
 namespace {
-// Runs on the spooler's thread: everything that talks to the print server happens here.
-void printDocument(const QString& outputFile, const PrintDocument& document) {
+// The page as the printer lays it out: its own paper, not Qt's A4, with the card at the
+// printable origin (the paper's corner on a borderless printer). Orientation stays with the
+// queue's default.
+QPageLayout pageLayoutOf(const QString& printerName) {
     QPrinter printer(QPrinter::HighResolution);
-    if (outputFile.isEmpty()) {
-        // Looked up for every document, so a change of default between cards is followed.
-        const QPrinterInfo target = QPrinterInfo::defaultPrinter();
-        if (target.isNull())
-            return;
-        printer.setPrinterName(target.printerName());
-        // The printer's own paper, not Qt's A4; orientation stays with the queue's default.
-        printer.setPageSize(target.defaultPageSize());
-    } else {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(outputFile);
-    }
-    // The card starts at the printable origin: the paper's corner on a borderless printer.
+    printer.setPrinterName(printerName);
+    printer.setPageSize(QPrinterInfo::printerInfo(printerName).defaultPageSize());
     printer.setPageMargins(printer.pageLayout().minimumMargins(), printer.pageLayout().units());
+    return printer.pageLayout();
+}
+
+bool writePdf(const QString& file, const std::optional<QPageLayout>& layout,
+              const PrintDocument& document) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    if (layout)
+        printer.setPageLayout(*layout);
     printer.setDocName(App::Title());
     printer.setCreator(App::Title());
     QPainter painter;
-    if (!printer.isValid() || !painter.begin(&printer))
-        return;
+    if (!painter.begin(&printer))
+        return false;
     const double dpi = printer.resolution();
     for (const PrintDocument::Placed& placed : document.pictures) {
         const QRectF& in = placed.inches;
         painter.drawImage(QRectF(in.x() * dpi, in.y() * dpi, in.width() * dpi, in.height() * dpi),
                           placed.image);
     }
-    painter.end();
+    return painter.end();
+}
+
+const QString PageFailed = QStringLiteral("这张桌签没有打印：无法生成要打印的页面"
+                                          "（临时文件夹可能已满或不可写）。");
+
+// Runs on the spooler's thread: everything that talks to the print server happens here.
+QString printDocument(const QString& outputFile, const PrintDocument& document) {
+    if (!outputFile.isEmpty())
+        return writePdf(outputFile, {}, document) ? QString() : PageFailed;
+    // Looked up for every document, so a change of default between cards is followed.
+    printsystem::Session session;
+    if (session.printer().isEmpty())
+        return session.failure();
+    const QPageLayout layout = pageLayoutOf(session.printer());
+    // The page waits for the print system in a folder only this user can read.
+    const QTemporaryDir scratch;
+    const QString page = scratch.filePath(QStringLiteral("card.pdf"));
+    if (!scratch.isValid() || !writePdf(page, layout, document))
+        return PageFailed;
+    return session.submit(page, layout.pageSize().key());
 }
 } // namespace
 
 QtPrinter::QtPrinter(QString outputFile)
-    : m_spooler([file = std::move(outputFile)](const PrintDocument& document) {
-          printDocument(file, document);
-      }) {}
+    : m_spooler(
+          [file = std::move(outputFile)](const PrintDocument& document) {
+              return printDocument(file, document);
+          },
+          [this] {
+              QMetaObject::invokeMethod(&m_news, [this] { reportFailures(); },
+                                        Qt::QueuedConnection);
+          }) {}
 
 void QtPrinter::PaintPicture(const Picture& picture, float x, float y) {
     const QImage& image = picture.image();
@@ -72,16 +99,27 @@ void QtPrinter::EndDoc() {
     m_spooler.submit(std::move(document));
 }
 
+void QtPrinter::reportFailures() {
+    for (const QString& failure : m_spooler.takeFailures())
+        reportFailure(failure);
+}
+
 bool QtPrinter::finish(std::chrono::milliseconds patience) {
     return m_spooler.finish(patience);
 }
 
-int QtPrinter::finishBeforeExit(int exitCode) {
-    if (finish())
-        return exitCode;
-    std::fprintf(stderr, "quorvel: 打印服务器没有响应，未送出的文档已放弃。\n");
-    std::fflush(nullptr);
-    _exit(exitCode);
+bool QtPrinter::finishBeforeExit(Dialogs& dialogs) {
+    // The main window is gone: what still fails is told in a box of its own.
+    setFailureReport([&dialogs](const QString& message) { dialogs.MsgBox(message); });
+    bool allOut = finish(ExitMoment);
+    if (!allOut)
+        allOut = PrintWaitDialog([this] { return m_spooler.waiting(); }).waitForAll();
+    reportFailures();
+    if (!allOut)
+        dialogs.MsgBox(QStringLiteral("%1 张桌签没有打印：打印服务一直没有响应，已放弃等待。")
+                           .arg(m_spooler.waiting()));
+    setFailureReport({});
+    return allOut;
 }
 
 } // namespace qv

@@ -1,11 +1,21 @@
 #include "TestSupport.h"
 
+#include "runtime/App.h"
 #include "system/FontMapping.h"
 
 namespace qv::test {
 
+namespace {
+std::optional<int> programEnd;
+}
+
 void setUpProgramEnvironment() {
     installFontMapping();
+    App::setEndAction([](int exitCode) { programEnd = exitCode; });
+}
+
+std::optional<int> takeProgramEnd() {
+    return std::exchange(programEnd, std::nullopt);
 }
 
 QRect inkBounds(const QImage& image, const QRect& within, int darkBelow) {

@@ -3,10 +3,16 @@
 #include <QImage>
 #include <QRect>
 
+#include <optional>
+
 namespace qv::test {
 
-// Call at the start of each test program that draws text: the program's font mapping.
+// Call at the start of each test program that shows windows: the program's font mapping, and
+// an end of the program that is only recorded, so a test that ends it (or fails into the
+// untrapped-error report) leaves the next test its windows.
 void setUpProgramEnvironment();
+// The exit code of the last end of the program since the last call, if it ended.
+std::optional<int> takeProgramEnd();
 
 // Bounding box of the ink of a drawing: pixels not white, or with darkBelow set, pixels whose
 // grey level lies below it.

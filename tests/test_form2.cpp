@@ -1,7 +1,6 @@
 #include "TestSupport.h"
 
 #include "Form2.h"
-#include "runtime/App.h"
 #include "runtime/PictureBox.h"
 #include "runtime/Screen.h"
 
@@ -136,11 +135,8 @@ private slots:
         w.command(QStringLiteral("输入"), QStringLiteral("张三"));
         const QImage card = w.form->Picture1->retainedImage().copy();
         (failDrawing ? w.engine.printer.failDrawing : w.engine.printer.failEnding) = true;
-        int endedWith = -1;
-        auto previous = qv::App::setEndAction([&](int code) { endedWith = code; });
         w.command(QStringLiteral("打印"));
-        qv::App::setEndAction(previous);
-        QCOMPARE(endedWith, -1);
+        QCOMPARE(qv::test::takeProgramEnd(), std::nullopt);
         QVERIFY(w.dialogs.messages().isEmpty());
         QCOMPARE(w.engine.printer.documentsEnded, failDrawing ? 1 : 0);
         QCOMPARE(qv::test::differingPixels(card, w.form->Picture1->retainedImage()), 0);
@@ -149,13 +145,10 @@ private slots:
     // A run-time error nobody traps: the box with number and text, then the program ends.
     void untrappedErrorReportEndsTheProgram() {
         Window w;
-        int endedWith = -1;
-        auto previous = qv::App::setEndAction([&](int code) { endedWith = code; });
         w.form->Picture2->setHeight(32767.0f * Screen::TwipsPerPixelY());
         w.command(QStringLiteral("旋转"));
-        qv::App::setEndAction(previous);
         QCOMPARE(w.dialogs.messages(), QStringList{QStringLiteral("运行时错误 '6':\n\n溢出")});
-        QCOMPARE(endedWith, 1);
+        QCOMPARE(qv::test::takeProgramEnd(), 1);
     }
 
     void exitClosesTheWindow() {

@@ -2,27 +2,30 @@
 // holds up and lets go at will.
 #include "system/PrintSpooler.h"
 
+#include <QDir>
 #include <QTest>
 
+#include <atomic>
 #include <future>
 
 using namespace std::chrono_literals;
 
 namespace {
-// A print system that stops answering until released, and throws on document 2 if told to.
+// A print system that stops answering until released, and refuses document 2 if told to.
 struct PrintSystem {
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
     bool refuseSecond = false;
     std::mutex mutex;
     std::vector<int> printed;
-    void operator()(const qv::PrintDocument& document) {
+    QString operator()(const qv::PrintDocument& document) {
         released.wait();
         const int number = int(document.pictures.front().inches.x());
         if (refuseSecond && number == 2)
-            throw std::runtime_error("refused");
+            return QStringLiteral("refused");
         std::lock_guard lock(mutex);
         printed.push_back(number);
+        return {};
     }
     std::vector<int> seen() {
         std::lock_guard lock(mutex);
@@ -30,9 +33,13 @@ struct PrintSystem {
     }
 };
 
-void submit(qv::PrintSpooler& spooler, int count) {
-    for (int number = 1; number <= count; ++number)
+void submit(qv::PrintSpooler& spooler, int count, int first = 1) {
+    for (int number = first; number < first + count; ++number)
         spooler.submit({{{QImage(), QRectF(number, 0, 1, 1)}}});
+}
+
+int threads() {
+    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 } // namespace
 
@@ -40,18 +47,42 @@ class TestSpooler : public QObject {
     Q_OBJECT
 private slots:
     // Nothing is lost while the print system is stuck, a refused document does not stop the
-    // ones behind it, and the order is kept.
+    // ones behind it and is told once, and the order is kept.
     void documentsGoOutInOrderOnceThePrintSystemAnswers() {
         auto system = std::make_shared<PrintSystem>();
         system->refuseSecond = true;
-        qv::PrintSpooler spooler([system](const qv::PrintDocument& d) { (*system)(d); });
+        std::atomic<int> told = 0;
+        qv::PrintSpooler spooler([system](const qv::PrintDocument& d) { return (*system)(d); },
+                                 [&told] { ++told; });
         submit(spooler, 4);
         QVERIFY(!spooler.finish(50ms));
         QCOMPARE(spooler.delivered(), 0);
+        QCOMPARE(spooler.waiting(), 4);
         system->release.set_value();
         QVERIFY(spooler.finish(10s));
         QCOMPARE(spooler.delivered(), 4);
+        QCOMPARE(spooler.waiting(), 0);
         QCOMPARE(system->seen(), (std::vector<int>{1, 3, 4}));
+        QCOMPARE(told.load(), 1);
+        QCOMPARE(spooler.takeFailures(), QStringList{"refused"});
+        QVERIFY(spooler.takeFailures().isEmpty());
+    }
+
+    // The thread starts with the first document, not before; once it is waiting, each new
+    // document wakes it at once.
+    void aWaitingThreadWakesForEachDocument() {
+        auto system = std::make_shared<PrintSystem>();
+        system->release.set_value();
+        const int before = threads();
+        qv::PrintSpooler spooler([system](const qv::PrintDocument& d) { return (*system)(d); });
+        QCOMPARE(threads(), before);
+        for (int number = 1; number <= 3; ++number) {
+            // finish() returns only once the thread is back in its wait.
+            submit(spooler, 1, number);
+            QVERIFY2(spooler.finish(5s), "a document was not picked up");
+        }
+        QCOMPARE(threads(), before + 1);
+        QCOMPARE(system->seen(), (std::vector<int>{1, 2, 3}));
     }
 
     // The program can always end: a spooler stuck in the print system is left behind, and its
@@ -59,12 +90,12 @@ private slots:
     void endingWhileStuckDoesNotHang() {
         auto system = std::make_shared<PrintSystem>();
         {
-            qv::PrintSpooler spooler([system](const qv::PrintDocument& d) { (*system)(d); });
+            qv::PrintSpooler spooler([system](const qv::PrintDocument& d) { return (*system)(d); });
             submit(spooler, 2);
             QVERIFY(!spooler.finish(20ms));
         }
         system->release.set_value();
-        QTRY_COMPARE(system->seen(), std::vector<int>{1});
+        QTRY_COMPARE_WITH_TIMEOUT(system->seen(), std::vector<int>{1}, 5000);
         QTest::qWait(100);
         QCOMPARE(system->seen(), std::vector<int>{1});
     }

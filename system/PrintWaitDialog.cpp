@@ -1,0 +1,55 @@
+#include "PrintWaitDialog.h"
+
+#include "runtime/App.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qv {
+
+PrintWaitDialog::PrintWaitDialog(std::function<int()> waiting) : m_waiting(std::move(waiting)) {
+    setObjectName(QStringLiteral("PrintWaitDialog"));
+    setWindowTitle(App::Title());
+    setAccessibleName(QStringLiteral("正在等待打印"));
+    m_text = new QLabel(this);
+    m_text->setWordWrap(true);
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* giveUp = buttons->addButton(QStringLiteral("放弃"), QDialogButtonBox::RejectRole);
+    giveUp->setAccessibleDescription(QStringLiteral("不再等待，结束程序，这些桌签不会打印"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_text);
+    layout->addWidget(buttons);
+    connect(&m_poll, &QTimer::timeout, this, &PrintWaitDialog::update);
+    update();
+}
+
+bool PrintWaitDialog::waitForAll() {
+    if (m_waiting() == 0)
+        return true;
+    m_poll.start(100);
+    const bool allOut = exec() == QDialog::Accepted;
+    m_poll.stop();
+    return allOut;
+}
+
+void PrintWaitDialog::update() {
+    const int count = m_waiting();
+    if (count == 0) {
+        accept();
+        return;
+    }
+    if (count == m_shown)
+        return;
+    m_shown = count;
+    const QString text = QStringLiteral("还有 %1 张桌签在等待送往打印机。\n\n"
+                                        "打印服务暂时没有响应。桌签一送出，程序就会结束。")
+                             .arg(count);
+    m_text->setText(text);
+    // A screen reader reads the count with the dialog, and again when it changes.
+    setAccessibleDescription(text);
+}
+
+} // namespace qv
