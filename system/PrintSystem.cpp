@@ -36,7 +36,24 @@ Session::Session() {
         return;
     }
     m_printer = QString::fromUtf8(found->name);
+    m_uri = cupsGetOption("printer-uri-supported", found->num_options, found->options);
     cupsFreeDests(1, found);
+}
+
+QString Session::stateMessage() {
+    if (m_uri.isEmpty())
+        return {};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 m_uri.constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "printer-state-message");
+    ipp_t* response = cupsDoRequest(m_http, request, "/");
+    const QString text = QString::fromUtf8(
+        ippGetString(ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT), 0,
+                     nullptr));
+    ippDelete(response);
+    return text.trimmed();
 }
 
 Session::~Session() {
@@ -59,7 +76,10 @@ QString Session::submit(const QString& pdfFile, const QString& paper) {
         return unreachable();
     QString message =
         NotPrinted + QStringLiteral("打印机“%1”拒绝了这份打印任务。").arg(m_printer);
-    const QString reason = QString::fromUtf8(cupsLastErrorString()).trimmed();
+    QString reason = QString::fromUtf8(cupsLastErrorString()).trimmed();
+    // What whoever stopped the printer wrote down says more than the protocol's words.
+    if (const QString why = stateMessage(); !why.isEmpty())
+        reason = why;
     if (!reason.isEmpty())
         message += QStringLiteral("\n\n打印系统给出的原因：%1").arg(reason);
     return message;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 typedef struct _http_s http_t;
@@ -26,8 +27,12 @@ public:
     QString submit(const QString& pdfFile, const QString& paper);
 
 private:
+    // The printer's own word on its state, as whoever stopped it wrote it.
+    QString stateMessage();
+
     http_t* m_http = nullptr;
     QString m_printer;
+    QByteArray m_uri;
     QString m_failure;
 };
 

@@ -15,6 +15,7 @@ PrintWaitDialog::PrintWaitDialog(std::function<int()> waiting) : m_waiting(std::
     setAccessibleName(QStringLiteral("正在等待打印"));
     m_text = new QLabel(this);
     m_text->setWordWrap(true);
+    m_text->setMinimumWidth(m_text->fontMetrics().averageCharWidth() * 48);
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* giveUp = buttons->addButton(QStringLiteral("放弃"), QDialogButtonBox::RejectRole);
     giveUp->setAccessibleDescription(QStringLiteral("不再等待，结束程序，这些桌签不会打印"));
