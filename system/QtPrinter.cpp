@@ -32,6 +32,8 @@ bool writePdf(const QString& file, const std::optional<QPageLayout>& layout,
     printer.setOutputFileName(file);
     if (layout)
         printer.setPageLayout(*layout);
+    else
+        printer.setPageMargins(printer.pageLayout().minimumMargins(), printer.pageLayout().units());
     printer.setDocName(App::Title());
     printer.setCreator(App::Title());
     QPainter painter;
@@ -100,8 +102,12 @@ void QtPrinter::EndDoc() {
 }
 
 void QtPrinter::reportFailures() {
-    for (const QString& failure : m_spooler.takeFailures())
-        reportFailure(failure);
+    for (const QString& failure : m_spooler.takeFailures()) {
+        if (m_exitDialogs)
+            m_exitDialogs->MsgBox(failure);
+        else
+            reportFailure(failure);
+    }
 }
 
 bool QtPrinter::finish(std::chrono::milliseconds patience) {
@@ -109,8 +115,8 @@ bool QtPrinter::finish(std::chrono::milliseconds patience) {
 }
 
 bool QtPrinter::finishBeforeExit(Dialogs& dialogs) {
-    // The main window is gone: what still fails is told in a box of its own.
-    setFailureReport([&dialogs](const QString& message) { dialogs.MsgBox(message); });
+    // The main window is closing: what still fails is told in a box of its own.
+    m_exitDialogs = &dialogs;
     bool allOut = finish(ExitMoment);
     if (!allOut)
         allOut = PrintWaitDialog([this] { return m_spooler.waiting(); }).waitForAll();
@@ -118,7 +124,7 @@ bool QtPrinter::finishBeforeExit(Dialogs& dialogs) {
     if (!allOut)
         dialogs.MsgBox(QStringLiteral("%1 张桌签没有打印：打印服务一直没有响应，已放弃等待。")
                            .arg(m_spooler.waiting()));
-    setFailureReport({});
+    m_exitDialogs = nullptr;
     return allOut;
 }
 

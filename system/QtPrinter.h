@@ -43,6 +43,8 @@ private:
     void reportFailures();
 
     std::optional<PrintDocument> m_document;
+    // Where failures are told while the program ends, whatever the main window does meanwhile.
+    Dialogs* m_exitDialogs = nullptr;
     // The spooler's news of failed documents is queued here, on the window's thread.
     QObject m_news;
     PrintSpooler m_spooler;
