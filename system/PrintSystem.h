@@ -7,6 +7,8 @@ typedef struct _http_s http_t;
 
 namespace qv::printsystem {
 
+struct Cups;
+
 // One conversation with the print system (CUPS) about one document: connects to the print
 // server and finds the default printer, then hands it the finished page. Everything here may
 // block while the server does not answer, so it runs on the spooler's thread only. Failures
@@ -30,6 +32,7 @@ private:
     // The printer's own word on its state, as whoever stopped it wrote it.
     QString stateMessage();
 
+    const Cups& m_cups;
     http_t* m_http = nullptr;
     QString m_printer;
     QByteArray m_uri;

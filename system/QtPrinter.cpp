@@ -70,14 +70,12 @@ QString printDocument(const QString& outputFile, const PrintDocument& document) 
 } // namespace
 
 QtPrinter::QtPrinter(QString outputFile)
-    : m_spooler(
-          [file = std::move(outputFile)](const PrintDocument& document) {
-              return printDocument(file, document);
-          },
-          [this] {
-              QMetaObject::invokeMethod(&m_news, [this] { reportFailures(); },
-                                        Qt::QueuedConnection);
-          }) {}
+    : m_spooler([file = std::move(outputFile)](
+                    const PrintDocument& document) { return printDocument(file, document); },
+                [this] {
+                    QMetaObject::invokeMethod(
+                        &m_news, [this] { reportFailures(); }, Qt::QueuedConnection);
+                }) {}
 
 void QtPrinter::PaintPicture(const Picture& picture, float x, float y) {
     const QImage& image = picture.image();

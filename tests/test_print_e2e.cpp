@@ -72,7 +72,8 @@ int farPixels(const QImage& page, const QImage& sheet, QPoint origin) {
                 for (int dx = -1; dx <= 1; ++dx) {
                     const QPoint at = origin + QPoint(x + dx, y + dy);
                     if (page.rect().contains(at))
-                        best = std::min(best, qAbs(qGray(page.pixel(at)) - qGray(sheet.pixel(x, y))));
+                        best =
+                            std::min(best, qAbs(qGray(page.pixel(at)) - qGray(sheet.pixel(x, y))));
                 }
             far += best > 64;
         }
@@ -153,8 +154,8 @@ private slots:
                                 << QSize(816, 1056) << QPoint(16, 16);
         QTest::newRow("A5") << "QuorvelA5" << QStringList{"-o", "PageSize=A5"} << QSize(560, 793)
                             << QPoint(16, 16);
-        QTest::newRow("borderless A4") << "QuorvelBorderless" << QStringList() << QSize(793, 1123)
-                                       << QPoint(0, 0);
+        QTest::newRow("borderless A4")
+            << "QuorvelBorderless" << QStringList() << QSize(793, 1123) << QPoint(0, 0);
     }
     void theSheetOnThePrintersPaperAtItsOrigin() {
         QFETCH(QString, queue);
@@ -170,7 +171,8 @@ private slots:
             edited.close();
             options << "-P" << edited.fileName();
         } else if (queue != "Quorvel") {
-            options << "-m" << "drv:///sample.drv/generic.ppd";
+            options << "-m"
+                    << "drv:///sample.drv/generic.ppd";
         }
         if (queue != "Quorvel") {
             run("lpadmin", QStringList{"-p", queue, "-v", "quorvel:/", "-E"} + options);
@@ -193,9 +195,13 @@ private slots:
     void failuresAreTold_data() {
         QTest::addColumn<QString>("failure");
         QTest::addColumn<QString>("told");
-        QTest::newRow("no default printer") << "no default" << "还没有设置默认打印机";
-        QTest::newRow("server stopped") << "stopped" << "连接不上打印服务";
-        QTest::newRow("queue refuses jobs") << "refuses" << "“QuorvelRefuses”拒绝了这份打印任务。\n\n打印系统给出的原因：纸盒空了";
+        QTest::newRow("no default printer") << "no default"
+                                            << "还没有设置默认打印机";
+        QTest::newRow("server stopped") << "stopped"
+                                        << "连接不上打印服务";
+        QTest::newRow("queue refuses jobs")
+            << "refuses"
+            << "“QuorvelRefuses”拒绝了这份打印任务。\n\n打印系统给出的原因：纸盒空了";
     }
     void failuresAreTold() {
         QFETCH(QString, failure);

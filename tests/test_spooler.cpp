@@ -39,7 +39,9 @@ void submit(qv::PrintSpooler& spooler, int count, int first = 1) {
 }
 
 int threads() {
-    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+    return int(QDir(QStringLiteral("/proc/self/task"))
+                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                   .size());
 }
 } // namespace
 
