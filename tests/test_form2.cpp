@@ -45,7 +45,8 @@ private slots:
         QVERIFY(qAbs(w.form->Picture1->Width() - 9615) <= Screen::TwipsPerPixelX());
         w.command(QStringLiteral("输入"), QStringLiteral("欧阳锋"));
         const QRect ink = qv::test::inkBounds(w.form->Picture1->retainedImage());
-        QVERIFY2(ink.right() > w.form->Picture1->width() * 0.8, qPrintable(QString::number(ink.right())));
+        QVERIFY2(ink.right() > w.form->Picture1->width() * 0.8,
+                 qPrintable(QString::number(ink.right())));
     }
 
     // The background and both faces open the menu; the scratch surface, while it shows, does
@@ -122,23 +123,31 @@ private slots:
         QCOMPARE(qv::test::differingPixels(before, w.form->Picture1->retainedImage()), 0);
     }
 
-    // A failing printer shows nothing, does not end the program, still ends the document
-    // where it can and keeps the card.
+    // A failing statement of the print job is passed over: nothing shown, the document still
+    // ended where it can. A document the print system then refuses is told in a box. Neither
+    // ends the program or touches the card.
     void printFailures_data() {
-        QTest::addColumn<bool>("failDrawing");
-        QTest::newRow("drawing fails") << true;
-        QTest::newRow("ending fails") << false;
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<int>("ended");
+        QTest::addColumn<QStringList>("told");
+        QTest::newRow("drawing fails") << "drawing" << 1 << QStringList();
+        QTest::newRow("ending fails") << "ending" << 0 << QStringList();
+        QTest::newRow("print system refuses") << "print system" << 1 << QStringList{"没有打印"};
     }
     void printFailures() {
-        QFETCH(bool, failDrawing);
+        QFETCH(QString, failing);
+        QFETCH(int, ended);
+        QFETCH(QStringList, told);
         Window w;
         w.command(QStringLiteral("输入"), QStringLiteral("张三"));
         const QImage card = w.form->Picture1->retainedImage().copy();
-        (failDrawing ? w.engine.printer.failDrawing : w.engine.printer.failEnding) = true;
+        w.engine.printer.failDrawing = failing == "drawing";
+        w.engine.printer.failEnding = failing == "ending";
+        w.engine.printer.refusal = told.value(0);
         w.command(QStringLiteral("打印"));
         QCOMPARE(qv::test::takeProgramEnd(), std::nullopt);
-        QVERIFY(w.dialogs.messages().isEmpty());
-        QCOMPARE(w.engine.printer.documentsEnded, failDrawing ? 1 : 0);
+        QCOMPARE(w.dialogs.messages(), told);
+        QCOMPARE(w.engine.printer.documentsEnded, ended);
         QCOMPARE(qv::test::differingPixels(card, w.form->Picture1->retainedImage()), 0);
     }
 

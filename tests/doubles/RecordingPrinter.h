@@ -5,12 +5,14 @@
 
 namespace qv::test {
 
-// A printer that counts the documents it ends; drawing or ending can be made to fail.
+// A printer that counts the documents it ends; drawing or ending can be made to fail, and a
+// print system can refuse each ended document with the given words.
 class RecordingPrinter : public Printer {
 public:
     int documentsEnded = 0;
     bool failDrawing = false;
     bool failEnding = false;
+    QString refusal;
 
     void PaintPicture(const Picture& picture, float, float) override {
         picture.image(); // the empty picture fails here, as on a printer
@@ -21,6 +23,8 @@ public:
         if (failEnding)
             throw RuntimeError(ErrorNumber::PrinterError);
         ++documentsEnded;
+        if (!refusal.isEmpty())
+            reportFailure(refusal);
     }
 };
 
