@@ -36,8 +36,6 @@ public:
     // returns false: the thread stuck in the print system can then be neither joined nor
     // safely left running through the shutdown, so the caller ends the process at once.
     bool finishBeforeExit(Dialogs& dialogs);
-    // Documents handed to the print system so far, refused ones included.
-    int documentsHandedOn() const { return m_spooler.delivered(); }
 
 private:
     void reportFailures();
