@@ -119,9 +119,13 @@ bool QtPrinter::finishBeforeExit(Dialogs& dialogs) {
     if (!allOut)
         allOut = PrintWaitDialog([this] { return m_spooler.waiting(); }).waitForAll();
     reportFailures();
-    if (!allOut)
-        dialogs.MsgBox(QStringLiteral("%1 张桌签没有打印：打印服务一直没有响应，已放弃等待。")
-                           .arg(m_spooler.waiting()));
+    // The last card may have gone out just as the user gave up.
+    if (const int left = allOut ? 0 : m_spooler.waiting()) {
+        dialogs.MsgBox(
+            QStringLiteral("%1 张桌签没有打印：打印服务一直没有响应，已放弃等待。").arg(left));
+    } else {
+        allOut = true;
+    }
     m_exitDialogs = nullptr;
     return allOut;
 }
