@@ -3,6 +3,7 @@
 #include "Conversions.h"
 #include "RuntimeError.h"
 #include "Screen.h"
+#include "TextLine.h"
 
 #include <QFontMetricsF>
 #include <QMouseEvent>
@@ -106,11 +107,10 @@ void PictureBox::Print(const QString& text) {
     const QFontMetricsF metrics(font, &image);
     {
         QPainter painter(&image);
-        painter.setFont(font);
         painter.setPen(toQColor(m_foreColor));
-        const QPointF origin(toPixel(m_currentX / unitsPerPixelX()),
-                             toPixel(m_currentY / unitsPerPixelY()) + metrics.ascent());
-        painter.drawText(origin, text);
+        const QPointF baseline(toPixel(m_currentX / unitsPerPixelX()),
+                               toPixel(m_currentY / unitsPerPixelY()) + metrics.ascent());
+        drawTextLine(painter, baseline, text, font);
     }
     m_currentX = 0;
     m_currentY = float(m_currentY + metrics.height() * unitsPerPixelY());

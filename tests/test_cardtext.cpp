@@ -4,7 +4,10 @@
 #include "runtime/PictureBox.h"
 #include "runtime/Screen.h"
 
+#include <QFontDatabase>
 #include <QFontInfo>
+#include <QPainterPath>
+#include <QRawFont>
 #include <QTest>
 
 using namespace qv;
@@ -21,6 +24,33 @@ struct Sheet {
     const QImage& face() const { return form.Picture1->retainedImage(); }
     const QImage& scratch() const { return form.Picture3->retainedImage(); }
 };
+
+// Whether a face other than the one named has an outline for the character.
+bool inkedElsewhere(const QString& character, const QString& besides) {
+    for (const QString& family : QFontDatabase::families()) {
+        const QRawFont face = QRawFont::fromFont(QFont(family));
+        const QList<quint32> glyphs = face.glyphIndexesForString(character);
+        if (face.familyName() != besides && glyphs.size() == 1 && glyphs[0] != 0 &&
+            !face.pathForGlyph(glyphs[0]).isEmpty())
+            return true;
+    }
+    return false;
+}
+
+// A Han character that the card font maps to an empty glyph and another face draws; empty
+// when the installed fonts have none.
+QString emptyInCardFont() {
+    const QRawFont card = QRawFont::fromFont(QFont(QStringLiteral("隶书")));
+    QString han;
+    for (char16_t c = 0x3400; c < 0xA000; ++c)
+        han += QChar(c);
+    const QList<quint32> glyphs = card.glyphIndexesForString(han);
+    for (qsizetype i = 0; i < glyphs.size(); ++i)
+        if (glyphs[i] != 0 && card.pathForGlyph(glyphs[i]).isEmpty() &&
+            inkedElsewhere(han.mid(i, 1), card.familyName()))
+            return han.mid(i, 1);
+    return {};
+}
 } // namespace
 
 class TestCardText : public QObject {
@@ -83,6 +113,32 @@ private slots:
         QCOMPARE(sheet.form.Picture3->width(), PictureBox::MaxPixels);
         const QRect shown = test::inkBounds(sheet.face());
         QVERIFY(shown.isValid() && shown.right() < 32767.0 * 3 / length + 2);
+    }
+
+    // A character the card font draws blank, or lacks, comes out in a face that has it: inked
+    // right of the one before, on the same line, and not as the box of a code point that no
+    // face has.
+    void everyCharacterSomeFaceHasIsInked_data() {
+        QTest::addColumn<QString>("character");
+        QTest::newRow("empty glyph in the card font") << emptyInCardFont();
+        QTest::newRow("beyond U+FFFF") << QString::fromUcs4(U"𠮷");
+    }
+    void everyCharacterSomeFaceHasIsInked() {
+        QFETCH(QString, character);
+        if (character.isEmpty() || !inkedElsewhere(character, {}))
+            QSKIP("no installed face draws such a character");
+        // Drawn after 王, padded to three cells when the character is one UTF-16 unit.
+        Sheet sheet, missing;
+        sheet.draw(QStringLiteral("王") + character);
+        const char32_t unassigned = character.size() == 2 ? 0x2FFFD : 0x0378;
+        missing.draw(QStringLiteral("王") + QString::fromUcs4(&unassigned, 1));
+        const QImage& face = sheet.face();
+        const int cell = sheet.form.Picture3->width() / 3, at = 3 - int(character.size());
+        const QRect before = test::inkBounds(face, QRect((at - 1) * cell, 0, cell, face.height()));
+        const QRect inked = test::inkBounds(face, QRect(at * cell, 0, face.width(), face.height()));
+        QVERIFY(before.isValid() && inked.isValid());
+        QVERIFY(qAbs(inked.bottom() - before.bottom()) < cell / 6); // on the same baseline
+        QVERIFY(test::differingPixels(face, missing.face()) > cell * cell / 20);
     }
 
     void secondTextLeavesNoTrace() {

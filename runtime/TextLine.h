@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class QFont;
+class QPainter;
+class QPointF;
+
+namespace qv {
+
+// Draws text as one line with its baseline at the given point, in the painter's pen. A
+// character that the font leaves blank, having no glyph for it or an empty one, is drawn in
+// an installed face that has ink for it, at the same size, on the same baseline. Blanks,
+// controls and characters no face has stay as the font draws them.
+void drawTextLine(QPainter& painter, const QPointF& baseline, const QString& text,
+                  const QFont& font);
+
+} // namespace qv
