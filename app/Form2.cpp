@@ -94,10 +94,15 @@ void Form2::handle(void (Form2::*handler)()) {
 }
 
 void Form2::nameFaces() {
-    Picture1->setAccessibleName(QStringLiteral("正向的桌签面：") + m_uprightShows);
-    Picture2->setAccessibleName(
-        QStringLiteral("倒置的桌签面：") +
-        (m_turnedShows == Blank ? Blank : m_turnedShows + QStringLiteral("（倒置）")));
+    // Only a face whose text changed is renamed, so a screen reader hears no stale news.
+    auto rename = [](QWidget* face, const QString& name) {
+        if (face->accessibleName() != name)
+            face->setAccessibleName(name);
+    };
+    rename(Picture1, QStringLiteral("正向的桌签面：") + m_uprightShows);
+    rename(Picture2,
+           QStringLiteral("倒置的桌签面：") +
+               (m_turnedShows == Blank ? Blank : m_turnedShows + QStringLiteral("（倒置）")));
 }
 
 void Form2::Form_Load() {

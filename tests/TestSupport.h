@@ -24,6 +24,9 @@ struct Heard {
     QAccessible::Role role;
     QString name;
     QPointer<QObject> object;
+    bool operator==(const Heard& o) const {
+        return type == o.type && role == o.role && name == o.name;
+    }
 };
 // Turns Qt's accessibility on, as a screen reader does, and records every event from then on
 // into the returned list. Null where Qt's platform headers were missing at build time.
