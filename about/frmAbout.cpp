@@ -8,6 +8,7 @@
 #include "runtime/UntrappedErrors.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -45,7 +46,6 @@ frmAbout::frmAbout(qv::Engine& engine)
     picIcon->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picIcon->setLineWidth(2);
     picIcon->setGeometry(QRect(Screen::pixelRect(240, 240, 0, 0).topLeft(), QSize(36, 36)));
-    picIcon->setFocusPolicy(Qt::TabFocus);
     picIcon->setAccessibleName(QStringLiteral("Quorvel"));
 
     lblTitle = makeLabel(this, "lblTitle", QStringLiteral("Quorvel向导程序"),
@@ -63,7 +63,9 @@ frmAbout::frmAbout(qv::Engine& engine)
     }
     Label1 = makeLabel(this, "Label1", webAddress(), Screen::pixelRect(1080, 1875, 3000, 285));
     Label1->setCursor(QCursor(QPixmap(QStringLiteral(":/quorvel/hand-cursor.xpm")), 16, 14));
-    Label1->setAccessibleDescription(QStringLiteral("打开制作者的网页"));
+    Label1->setAccessibleDescription(QStringLiteral("链接：按回车键或空格键打开制作者的网页"));
+    // The keyboard reaches the link with Tab; a click does not move the focus to it.
+    Label1->setFocusPolicy(Qt::TabFocus);
     Label1->installEventFilter(this);
 
     cmdOK = new QPushButton(QStringLiteral("确定"), this);
@@ -77,8 +79,8 @@ frmAbout::frmAbout(qv::Engine& engine)
     connect(cmdOK, &QPushButton::clicked, this, [this] { handle(&frmAbout::cmdOK_Click); });
     connect(cmdSysInfo, &QPushButton::clicked, this,
             [this] { handle(&frmAbout::cmdSysInfo_Click); });
-    setTabOrder(cmdOK, picIcon);
-    setTabOrder(picIcon, cmdSysInfo);
+    setTabOrder(cmdOK, cmdSysInfo);
+    setTabOrder(cmdSysInfo, Label1);
     cmdOK->setFocus();
 
     handle(&frmAbout::Form_Load);
@@ -127,14 +129,38 @@ void frmAbout::Label1_Click() {
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) {
+    if (watched != Label1)
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&
             Label1->rect().contains(mouse->position().toPoint()))
             handle(&frmAbout::Label1_Click);
         return true;
     }
-    return QDialog::eventFilter(watched, event);
+    case QEvent::KeyPress: {
+        // Enter and Space open the link as a click does; held down, they open it once.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool opens = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                           key->key() == Qt::Key_Space;
+        if (!opens || (key->modifiers() & ~Qt::KeypadModifier))
+            return false;
+        if (!key->isAutoRepeat())
+            handle(&frmAbout::Label1_Click);
+        return true;
+    }
+    case QEvent::FocusIn:
+    case QEvent::FocusOut: {
+        // The focused link shows in the selection colours; its text does not move.
+        const bool focused = event->type() == QEvent::FocusIn;
+        Label1->setBackgroundRole(focused ? QPalette::Highlight : QPalette::NoRole);
+        Label1->setForegroundRole(focused ? QPalette::HighlightedText : QPalette::NoRole);
+        return false;
+    }
+    default:
+        return false;
+    }
 }
 
 void frmAbout::paintEvent(QPaintEvent* event) {

@@ -1,5 +1,7 @@
 #include "Form2.h"
 
+#include "Announcer.h"
+
 #include "about/frmAbout.h"
 #include "card/CardText.h"
 #include "card/HalfTurn.h"
@@ -21,13 +23,19 @@ using qv::PictureBox;
 using qv::Screen;
 
 namespace {
-PictureBox* makeFace(QWidget* parent, const char* name, const QString& accessibleName,
-                     const QRect& geometry) {
+PictureBox* makeFace(QWidget* parent, const char* name, const QRect& geometry) {
     auto* face = new PictureBox(parent);
     face->setObjectName(QString::fromLatin1(name));
-    face->setAccessibleName(accessibleName);
     face->setGeometry(geometry);
     return face;
+}
+
+const QString Blank = QStringLiteral("空白");
+
+// A text as it reads on a face: blanks alone show nothing.
+QString reads(const QString& text) {
+    const QString trimmed = text.trimmed();
+    return trimmed.isEmpty() ? Blank : trimmed;
 }
 } // namespace
 
@@ -48,14 +56,16 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
 
     // Stacking order: the scratch surface lies over the turned face until the first drawing
     // hides it.
-    Picture2 = makeFace(this, "Picture2", QStringLiteral("倒置的桌签面"),
-                        Screen::pixelRect(555, 690, 9615, 3540));
-    Picture3 = makeFace(this, "Picture3", QStringLiteral("草稿面"),
-                        Screen::pixelRect(555, 570, 9615, 3630));
-    Picture1 = makeFace(this, "Picture1", QStringLiteral("正向的桌签面"),
-                        Screen::pixelRect(555, 6135, 9615, 3727));
+    Picture2 = makeFace(this, "Picture2", Screen::pixelRect(555, 690, 9615, 3540));
+    Picture3 = makeFace(this, "Picture3", Screen::pixelRect(555, 570, 9615, 3630));
+    Picture1 = makeFace(this, "Picture1", Screen::pixelRect(555, 6135, 9615, 3727));
+    Picture3->setAccessibleName(QStringLiteral("草稿面"));
+    m_uprightShows = m_turnedShows = Blank;
+    nameFaces();
+    m_announcer = new Announcer(this);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Quorvel 桌签"));
+    setAccessibleDescription(QStringLiteral("单击窗口、按菜单键或 Shift+F10 打开命令菜单"));
     connect(Picture1, &PictureBox::Click, this, [this] { handle(&Form2::Picture1_Click); });
     connect(Picture2, &PictureBox::Click, this, [this] { handle(&Form2::Picture2_Click); });
     // A card the print system did not take is told in a box of its own over the window.
@@ -87,6 +97,18 @@ const QStringList& Form2::menuItems() {
 
 void Form2::handle(void (Form2::*handler)()) {
     qv::runHandler(m_dialogs, [this, handler] { (this->*handler)(); });
+}
+
+void Form2::nameFaces() {
+    // Only a face whose text changed is renamed, so a screen reader hears no stale news.
+    auto rename = [](QWidget* face, const QString& name) {
+        if (face->accessibleName() != name)
+            face->setAccessibleName(name);
+    };
+    rename(Picture1, QStringLiteral("正向的桌签面：") + m_uprightShows);
+    rename(Picture2,
+           QStringLiteral("倒置的桌签面：") +
+               (m_turnedShows == Blank ? Blank : m_turnedShows + QStringLiteral("（倒置）")));
 }
 
 void Form2::Form_Load() {
@@ -129,16 +151,23 @@ void Form2::字体_Click() {
 
 void Form2::输入_Click() {
     CardText = m_dialogs.InputBox(QStringLiteral("请输入需要打印的文字"));
-    if (CardText != QString())
+    if (CardText != QString()) {
         Command1_Click();
+        m_announcer->announce(Picture1->accessibleName());
+    }
 }
 
 void Form2::Command1_Click() {
     qv::card::drawCardText(*Picture1, *Picture3, CardText, CardFontName, ScaleFactor);
+    m_uprightShows = reads(CardText);
+    nameFaces();
 }
 
 void Form2::旋转_Click() {
     RotateHalfTurn();
+    m_turnedShows = m_uprightShows;
+    nameFaces();
+    m_announcer->announce(QStringLiteral("已旋转。") + Picture2->accessibleName());
 }
 
 void Form2::RotateHalfTurn() {
@@ -148,6 +177,12 @@ void Form2::RotateHalfTurn() {
 void Form2::打印_Click() {
     qv::print::printWindow(m_engine.gdi, m_engine.printer,
                            [this] { return qv::Gdi::Handle(winId()); });
+    // The sheet holds both faces; when they show different texts, the listener hears both.
+    m_announcer->announce(
+        QStringLiteral("正在打印：") +
+        (m_uprightShows == m_turnedShows
+             ? m_uprightShows
+             : QStringLiteral("正向 %1，倒置 %2").arg(m_uprightShows, m_turnedShows)));
 }
 
 void Form2::关于_Click() {

@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+class Announcer;
+
 namespace qv {
 struct Engine;
 class Dialogs;
@@ -70,10 +72,15 @@ private:
     void showMenu(std::optional<QPoint> at = {});
     void showMenuFromKeyboard();
     void handle(void (Form2::*handler)());
+    // Screen readers hear what the faces show; their pixels are not touched.
+    void nameFaces();
 
     QPointer<frmAbout> m_about;
     qv::Engine& m_engine;
     qv::Dialogs& m_dialogs;
     std::unique_ptr<qv::FontDialog> CommonDialog1;
     qv::ClickTracker m_click;
+    Announcer* m_announcer = nullptr;
+    QString m_uprightShows; // the text on the upright face as it reads, or "空白"
+    QString m_turnedShows;  // the same for the turned face
 };

@@ -6,7 +6,7 @@ set -euo pipefail
 declare -A groups=(
     [build]="cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libcups2-dev"
     [run]="libqt6widgets6 libqt6printsupport6 qt6-qpa-plugins qt6-wayland qt6-translations-l10n fonts-arphic-ukai fonts-arphic-uming fonts-wqy-zenhei fonts-hanazono cups-client"
-    [test]="libbenchmark-dev locales cups cups-client ghostscript desktop-file-utils appstream clang libclang-rt-14-dev"
+    [test]="libbenchmark-dev qt6-base-private-dev locales cups cups-client ghostscript desktop-file-utils appstream clang libclang-rt-14-dev"
     [package]="build-essential debhelper dpkg-dev lintian"
 )
 

@@ -77,6 +77,12 @@ int QtDialogs::PopupMenu(QWidget* owner, const QString& title, const QStringList
     menu.setAccessibleName(title);
     for (const QString& item : items)
         menu.addAction(item);
+    // Once the menu is up, its first item is current, so a screen reader names it at once
+    // and Enter chooses it without a Down first.
+    if (!menu.actions().isEmpty())
+        QMetaObject::invokeMethod(
+            &menu, [&menu] { menu.setActiveAction(menu.actions().constFirst()); },
+            Qt::QueuedConnection);
     const QAction* chosen = menu.exec(at.value_or(QCursor::pos()));
     return chosen ? int(menu.actions().indexOf(chosen)) : -1;
 }

@@ -3,10 +3,39 @@
 #include "runtime/App.h"
 #include "system/FontMapping.h"
 
+#if __has_include(<qpa/qplatformaccessibility.h>)
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+#define QV_CAN_ACTIVATE_ACCESSIBILITY 1
+#endif
+
 namespace qv::test {
 
 namespace {
 std::optional<int> programEnd;
+QList<Heard> heard;
+
+void record(QAccessibleEvent* event) {
+    QAccessibleInterface* about = event->accessibleInterface();
+    heard.append({event->type(), about ? about->role() : QAccessible::NoRole,
+                  about ? about->text(QAccessible::Name) : QString(), event->object()});
+}
+} // namespace
+
+QList<Heard>* listenAsScreenReader() {
+#ifdef QV_CAN_ACTIVATE_ACCESSIBILITY
+    QPlatformAccessibility* platform =
+        QGuiApplicationPrivate::platformIntegration()->accessibility();
+    if (!platform)
+        return nullptr;
+    QAccessible::installUpdateHandler(record);
+    platform->setActive(true);
+    heard.clear();
+    return &heard;
+#else
+    return nullptr;
+#endif
 }
 
 void setUpProgramEnvironment() {

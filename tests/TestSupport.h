@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QAccessible>
 #include <QImage>
+#include <QList>
+#include <QPointer>
 #include <QRect>
 
 #include <optional>
@@ -19,6 +22,21 @@ std::optional<int> takeProgramEnd();
 QRect inkBounds(const QImage& image, const QRect& within = {}, int darkBelow = 0);
 // Number of pixels that differ between two images of the same size.
 int differingPixels(const QImage& a, const QImage& b);
+
+// What Qt's accessibility tells a screen reader: one event, with the role and name of what
+// it is about as they were when it came.
+struct Heard {
+    QAccessible::Event type;
+    QAccessible::Role role;
+    QString name;
+    QPointer<QObject> object;
+    bool operator==(const Heard& o) const {
+        return type == o.type && role == o.role && name == o.name;
+    }
+};
+// Turns Qt's accessibility on, as a screen reader does, and records every event from then on
+// into the returned list. Null where Qt's platform headers were missing at build time.
+QList<Heard>* listenAsScreenReader();
 
 } // namespace qv::test
 

@@ -8,9 +8,12 @@
 #include "system/QtShell.h"
 #include "system/SystemRegistry.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -159,14 +162,35 @@ private slots:
         QCOMPARE(back, QStringLiteral("朱镕基"));
     }
 
-    // Each click on the address opens it once, and the dialog stays.
-    void linkOpensOncePerClick() {
+    // Tab goes from OK to the system-information button to the link, never to the icon; each
+    // click on the link, and Enter or Space on it, opens the address once and the dialog stays;
+    // Esc still closes it.
+    void linkOpensByMouseAndKeyboard() {
         OpenAbout about;
         QVERIFY(about.open());
-        QTest::mouseClick(about.dialog->Label1, Qt::LeftButton);
-        QTest::mouseClick(about.dialog->Label1, Qt::LeftButton, {}, QPoint(5, 5), 600);
-        QCOMPARE(about.e.shell.opened, QStringList(2, frmAbout::webAddress()));
+        frmAbout& d = *about.dialog;
+        QTest::mouseClick(d.Label1, Qt::LeftButton);
+        QTest::mouseClick(d.Label1, Qt::LeftButton, {}, QPoint(5, 5), 600);
+        d.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        QList<QWidget*> stops;
+        for (int i = 0; i < 3; ++i) {
+            stops << QApplication::focusWidget();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(stops, (QList<QWidget*>{d.cmdOK, d.cmdSysInfo, d.Label1}));
+        QVERIFY(!QAccessible::queryAccessibleInterface(d.picIcon)->state().focusable);
+        QTest::keyClick(&d, Qt::Key_Tab, Qt::ShiftModifier);
+        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(d.Label1);
+        QVERIFY(link->state().focused);
+        QVERIFY(link->text(QAccessible::Description).contains("回车"));
+        QTest::keyClick(d.Label1, Qt::Key_Return);
+        QTest::keyClick(d.Label1, Qt::Key_Space);
+        QTest::keyClick(d.Label1, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(about.e.shell.opened, QStringList(5, frmAbout::webAddress()));
         QVERIFY(about.dialog);
+        QTest::keyClick(d.Label1, Qt::Key_Escape);
+        QVERIFY(!d.isVisible());
     }
 
     void closingTheMainWindowClosesTheDialog() {

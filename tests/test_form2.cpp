@@ -3,7 +3,10 @@
 #include "Form2.h"
 #include "runtime/PictureBox.h"
 #include "runtime/Screen.h"
+#include "system/QtDialogs.h"
 
+#include <QApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QTest>
 
@@ -78,6 +81,93 @@ private slots:
             QTest::mouseClick(widget, Qt::LeftButton, {}, at);
         QCOMPARE(w.dialogs.menusShown(), opens ? 1 : 0);
         QCOMPARE(w.form->CardText, opens ? QStringLiteral("李") : QString());
+    }
+
+    // A screen reader hears how to open the menu, what each face shows once it is drawn or
+    // turned, and a short word after each command; the scratch surface drops out once hidden.
+    void screenReaderHearsTheCard_data() {
+        QTest::addColumn<QStringList>("steps"); // an item, then the answer if there is one
+        QTest::addColumn<QString>("upright");
+        QTest::addColumn<QString>("turned");
+        QTest::addColumn<QStringList>("spoken");
+        const QString blankUpright = "正向的桌签面：空白", blankTurned = "倒置的桌签面：空白";
+        const QString upright = "正向的桌签面：张三", turned = "倒置的桌签面：张三（倒置）";
+        QTest::newRow("at start") << QStringList() << blankUpright << blankTurned << QStringList();
+        QTest::newRow("drawn") << QStringList{"输入 张三"} << upright << blankTurned
+                               << QStringList{upright};
+        QTest::newRow("empty input keeps it")
+            << QStringList{"输入 张三", "输入 "} << upright << blankTurned << QStringList{upright};
+        QTest::newRow("blanks show nothing")
+            << QStringList{"输入    "} << blankUpright << blankTurned << QStringList{blankUpright};
+        QTest::newRow("turned before any text")
+            << QStringList{"旋转"} << blankUpright << blankTurned
+            << QStringList{"已旋转。" + blankTurned};
+        QTest::newRow("one card") << QStringList{"输入 张三", "旋转", "打印"} << upright << turned
+                                  << QStringList{upright, "已旋转。" + turned, "正在打印：张三"};
+        QTest::newRow("new name, face not turned again")
+            << QStringList{"输入 张三", "旋转", "输入 李四", "打印"} << "正向的桌签面：李四"
+            << turned
+            << QStringList{upright, "已旋转。" + turned, "正向的桌签面：李四",
+                           "正在打印：正向 李四，倒置 张三"};
+    }
+    void screenReaderHearsTheCard() {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, upright);
+        QFETCH(QString, turned);
+        QFETCH(QStringList, spoken);
+        QList<qv::test::Heard>* heard = qv::test::listenAsScreenReader();
+        if (!heard)
+            QSKIP("Qt's platform headers were missing at build time: accessibility cannot be on");
+        Window w;
+        bool drawn = false;
+        for (const QString& step : steps) {
+            const qsizetype blank = step.indexOf(' ');
+            w.command(step.left(blank), blank < 0 ? QString() : step.mid(blank + 1));
+            drawn = drawn || (step.startsWith("输入 ") && step.size() > 3); // not empty
+        }
+        auto reads = [](QObject* o) {
+            return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name);
+        };
+        const QString howTo =
+            QAccessible::queryAccessibleInterface(w.form.get())->text(QAccessible::Description);
+        QVERIFY2(howTo.contains("菜单键") && howTo.contains("Shift+F10"), qPrintable(howTo));
+        QCOMPARE(reads(w.form->Picture1), upright);
+        QCOMPARE(reads(w.form->Picture2), turned);
+        QCOMPARE(QAccessible::queryAccessibleInterface(w.form->Picture3)->state().invisible, drawn);
+        QStringList notifications, renamed;
+        for (const qv::test::Heard& event : *heard) {
+            if (event.type == QAccessible::ObjectShow && event.role == QAccessible::Notification)
+                notifications << event.name;
+            if (event.type == QAccessible::NameChanged && event.object == w.form->Picture1)
+                renamed << event.name;
+        }
+        QCOMPARE(notifications, spoken);
+        QCOMPARE(renamed.value(renamed.size() - 1), upright);
+        QVERIFY(w.dialogs.unexpected().isEmpty());
+    }
+
+    // The menu opens on its first item: a screen reader names it, and Enter chooses it.
+    void menuOpensOnItsFirstItem() {
+        QList<qv::test::Heard>* heard = qv::test::listenAsScreenReader();
+        if (!heard)
+            QSKIP("Qt's platform headers were missing at build time: accessibility cannot be on");
+        Window w;
+        QString current;
+        // Posted twice, so it runs inside the menu's own loop once the menu has settled.
+        auto later = [](auto call) { QMetaObject::invokeMethod(qApp, call, Qt::QueuedConnection); };
+        later([&] {
+            later([&] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                current = menu->activeAction() ? menu->activeAction()->text() : QString();
+                // Without a current item Enter would leave the menu open.
+                QTest::keyClick(menu, current.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+            });
+        });
+        QCOMPARE(qv::QtDialogs().PopupMenu(w.form.get(), Form2::menuTitle(), Form2::menuItems(),
+                                           w.form->mapToGlobal(QPoint(100, 100))),
+                 0);
+        QCOMPARE(current, QStringLiteral("字体"));
+        QVERIFY(heard->contains({QAccessible::Focus, QAccessible::MenuItem, "字体", {}}));
     }
 
     // An empty answer, which is also what a cancelled box gives, keeps the card.
