@@ -15,18 +15,17 @@ bool sameName(const QByteArray& a, const char* b) {
 }
 } // namespace
 
-SystemRegistry::SystemRegistry() {
-    const QString program = findSystemInformationProgram();
-    if (!program.isEmpty())
-        m_programPath = toAnsi(program) + '\0';
-}
-
 std::int32_t SystemRegistry::RegOpenKeyExA(Key root, const QByteArray& subKey, std::uint32_t,
                                            std::uint32_t, Key& result) {
     if (root != HKEY_LOCAL_MACHINE)
         return ERROR_INVALID_HANDLE;
-    if (m_programPath.isEmpty() || !sameName(subKey, sysinfo::ToolPathKey))
+    if (!sameName(subKey, sysinfo::ToolPathKey))
         return ERROR_FILE_NOT_FOUND;
+    // Searched when asked for, not at start: a program installed meanwhile is found too.
+    const QString program = findSystemInformationProgram();
+    if (program.isEmpty())
+        return ERROR_FILE_NOT_FOUND;
+    m_programPath = toAnsi(program) + '\0';
     result = m_next++;
     m_open.insert(result);
     return ERROR_SUCCESS;

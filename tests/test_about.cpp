@@ -129,17 +129,18 @@ private slots:
         QVERIFY(tool.open(QIODevice::WriteOnly));
         tool.close();
         tool.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        // Looked up when asked for: the tool is found while it is on PATH, and not after.
         const QByteArray path = qgetenv("PATH");
+        const QString key = QString::fromLatin1(about::ToolPathKey);
+        SystemRegistry store;
+        QString found, after;
         qputenv("PATH", dir.path().toLocal8Bit());
-        SystemRegistry withTool;
+        const bool foundIt = GetKeyValue(store, Machine, key, "PATH", found);
         qputenv("PATH", "/nonexistent");
-        SystemRegistry without;
+        const bool foundAfter = GetKeyValue(store, Machine, key, "PATH", after);
         qputenv("PATH", path);
-        const QString key = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-        QString value;
-        QVERIFY(GetKeyValue(withTool, Machine, key, "PATH", value));
-        QCOMPARE(value, tool.fileName());
-        QVERIFY(!GetKeyValue(without, Machine, key, "PATH", value));
+        QVERIFY(foundIt && !foundAfter);
+        QCOMPARE(found, tool.fileName());
     }
 
     // A zh_CN locale's GB2312 is read as GBK, the code page 936 registry text is in: 镕 is in
