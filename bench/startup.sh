@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Start-up time: from launch until the window is mapped under Xvfb, for Quorvel and for a
 # bare Qt window of the same size, alternating runs. Prints the medians in milliseconds.
-#   bench/startup.sh [build-dir] [runs]
+#   bench/startup.sh [build-dir] [runs] [other-quorvel]
+# With another Quorvel program (an earlier build, say), it takes turns in the same runs, so
+# the two ratios compare under the same load.
 set -euo pipefail
 build=${1:-build}
 runs=${2:-15}
+other=${3:-}
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || {
     echo "needs Xvfb and xdotool (apt-get install xvfb xdotool)" >&2
     exit 1
@@ -44,13 +47,19 @@ measure() {
 
 median() { sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
 
-quorvel=() bare=()
+quorvel=() bare=() others=()
 measure "$build/app/quorvel" Quorvel >/dev/null # warm the disk cache for both
 measure "$build/bench/bare_window" Bare >/dev/null
+[[ -z $other ]] || measure "$other" Quorvel >/dev/null
 for _ in $(seq "$runs"); do
     quorvel+=("$(measure "$build/app/quorvel" Quorvel)")
     bare+=("$(measure "$build/bench/bare_window" Bare)")
+    [[ -z $other ]] || others+=("$(measure "$other" Quorvel)")
 done
 q=$(printf '%s\n' "${quorvel[@]}" | median)
 b=$(printf '%s\n' "${bare[@]}" | median)
 echo "quorvel median ${q} ms, bare window median ${b} ms, ratio $(awk "BEGIN {printf \"%.2f\", $q / $b}")"
+if [[ -n $other ]]; then
+    o=$(printf '%s\n' "${others[@]}" | median)
+    echo "$other median ${o} ms, ratio $(awk "BEGIN {printf \"%.2f\", $o / $b}")"
+fi
