@@ -5,7 +5,9 @@
 #include <QList>
 #include <QPointer>
 #include <QRect>
+#include <QTest>
 
+#include <memory>
 #include <optional>
 
 namespace qv::test {
@@ -30,9 +32,6 @@ struct Heard {
     QAccessible::Role role;
     QString name;
     QPointer<QObject> object;
-    bool operator==(const Heard& o) const {
-        return type == o.type && role == o.role && name == o.name;
-    }
 };
 // Turns Qt's accessibility on, as a screen reader does, and records every event from then on
 // into the returned list. Null where Qt's platform headers were missing at build time.
@@ -47,5 +46,34 @@ QList<Heard>* listenAsScreenReader();
 namespace qv::test {
 
 using TestEngine = EngineBundle<RecordingPrinter, RecordingShell>;
+
+// The program's main window shown on an engine, as the user meets it. Form is the main window's
+// class, a parameter only so that tests built without it can include this header.
+template <typename Form, typename Bundle = TestEngine> struct MainWindow {
+    Bundle e;
+    ScriptedDialogs& dialogs = e.dialogs;
+    std::unique_ptr<Form> form = std::make_unique<Form>(e.engine);
+
+    MainWindow() {
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    // A click on the upright face, then the item, then the answer if one is given: the text
+    // typed, or the face chosen in the font dialog (none: cancelled).
+    void command(const QString& item, const QString& answer = {}) {
+        dialogs.choose(item);
+        if (item == QStringLiteral("字体"))
+            answer.isNull() ? dialogs.cancelFont() : dialogs.chooseFont(answer);
+        else if (!answer.isNull())
+            dialogs.answer(answer);
+        QTest::mouseClick(form->Picture1, Qt::LeftButton, {}, QPoint(30, 30));
+    }
+    // The About dialog opened from the menu, or null when it does not show.
+    auto* openAbout() {
+        command(QStringLiteral("关于"));
+        auto* dialog = form->aboutDialog();
+        return dialog && QTest::qWaitForWindowExposed(dialog) ? dialog : nullptr;
+    }
+};
 
 } // namespace qv::test
