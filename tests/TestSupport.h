@@ -1,11 +1,15 @@
 #pragma once
 
+#include "EngineBundle.h"
+#include "RecordingPrinter.h"
+#include "RecordingShell.h"
+
 #include <QAccessible>
 #include <QImage>
-#include <QList>
 #include <QPointer>
-#include <QRect>
+#include <QTest>
 
+#include <memory>
 #include <optional>
 
 namespace qv::test {
@@ -35,17 +39,41 @@ struct Heard {
     }
 };
 // Turns Qt's accessibility on, as a screen reader does, and records every event from then on
-// into the returned list. Null where Qt's platform headers were missing at build time.
+// into the returned list. Null where the platform has no accessibility.
 QList<Heard>* listenAsScreenReader();
 
-} // namespace qv::test
-
-#include "EngineBundle.h"
-#include "RecordingPrinter.h"
-#include "RecordingShell.h"
-
-namespace qv::test {
-
 using TestEngine = EngineBundle<RecordingPrinter, RecordingShell>;
+
+// The program's main window shown on an engine, as the user meets it. Form is the main window's
+// class, a parameter only so that tests built without it can include this header.
+template <typename Form, typename Bundle = TestEngine> struct MainWindow {
+    Bundle e;
+    std::unique_ptr<Form> form = std::make_unique<Form>(e.engine);
+
+    MainWindow() {
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    // The item the next menu chooses, then the answer if one is given: the text typed, or the
+    // face chosen in the font dialog (null: cancelled).
+    void script(const QString& item, const QString& answer = {}) {
+        e.dialogs.choose(item);
+        if (item == QStringLiteral("字体"))
+            answer.isNull() ? e.dialogs.cancelFont() : e.dialogs.chooseFont(answer);
+        else if (!answer.isNull())
+            e.dialogs.answer(answer);
+    }
+    // The same, the menu opened by a click on the upright face.
+    void command(const QString& item, const QString& answer = {}) {
+        script(item, answer);
+        QTest::mouseClick(form->Picture1, Qt::LeftButton, {}, QPoint(30, 30));
+    }
+    // The About dialog opened from the menu, or null when it does not show.
+    auto* openAbout() {
+        command(QStringLiteral("关于"));
+        auto* dialog = form->aboutDialog();
+        return dialog && QTest::qWaitForWindowExposed(dialog) ? dialog : nullptr;
+    }
+};
 
 } // namespace qv::test

@@ -5,8 +5,6 @@
 #include "runtime/Engine.h"
 #include "system/QtGdi.h"
 
-#include <utility>
-
 namespace qv::test {
 
 // The engine the windows run on in tests and benchmarks: scripted boxes, an in-memory registry

@@ -2,6 +2,7 @@
 
 #include "runtime/Registry.h"
 
+#include <cstring>
 #include <map>
 
 namespace qv {
@@ -18,9 +19,29 @@ public:
     std::size_t openKeys() const { return m_open.size(); }
 
     std::int32_t RegOpenKeyExA(Key root, const QByteArray& subKey, std::uint32_t, std::uint32_t,
-                               Key& result) override;
+                               Key& result) override {
+        if (root != HKEY_LOCAL_MACHINE || !m_keys.count(subKey.toLower()))
+            return ERROR_FILE_NOT_FOUND;
+        m_open[result = m_next++] = subKey.toLower();
+        return ERROR_SUCCESS;
+    }
     std::int32_t RegQueryValueExA(Key key, const QByteArray& valueName, std::uint32_t,
-                                  std::uint32_t& type, char* buffer, std::uint32_t& size) override;
+                                  std::uint32_t& type, char* buffer, std::uint32_t& size) override {
+        if (!m_open.count(key))
+            return ERROR_INVALID_HANDLE;
+        const auto& values = m_keys[m_open[key]];
+        const auto value = values.find(valueName.toLower());
+        if (value == values.end())
+            return ERROR_FILE_NOT_FOUND;
+        const auto& [valueType, data] = value->second;
+        const bool fits = std::uint32_t(data.size()) <= size;
+        size = std::uint32_t(data.size());
+        if (!fits)
+            return ERROR_MORE_DATA;
+        std::memcpy(buffer, data.constData(), size);
+        type = valueType;
+        return ERROR_SUCCESS;
+    }
     std::int32_t RegCloseKey(Key key) override {
         return m_open.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
     }

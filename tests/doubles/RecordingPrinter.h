@@ -1,28 +1,18 @@
 #pragma once
 
 #include "runtime/Printer.h"
-#include "runtime/RuntimeError.h"
 
 namespace qv::test {
 
-// A printer that counts the documents it ends; drawing or ending can be made to fail, and a
-// print system can refuse each ended document with the given words.
+// A printer whose print system refuses each ended document with the given words, if any.
 class RecordingPrinter : public Printer {
 public:
-    int documentsEnded = 0;
-    bool failDrawing = false;
-    bool failEnding = false;
     QString refusal;
 
     void PaintPicture(const Picture& picture, float, float) override {
         picture.image(); // the empty picture fails here, as on a printer
-        if (failDrawing)
-            throw RuntimeError(ErrorNumber::PrinterError);
     }
     void EndDoc() override {
-        if (failEnding)
-            throw RuntimeError(ErrorNumber::PrinterError);
-        ++documentsEnded;
         if (!refusal.isEmpty())
             reportFailure(refusal);
     }
