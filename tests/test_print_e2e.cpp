@@ -228,6 +228,11 @@ private slots:
             const QImage printedPage = page(printed[i]), want = i ? second : first;
             QCOMPARE(printedPage.size(), paper);
             QVERIFY(farPixels(printedPage, want, origin) < 710 * 685 / 200); // compression noise
+            // Nothing inked beside the sheet, such as a capture of what lies past the window.
+            const QRect onPaper(QPoint(), paper - QSize(origin.x(), origin.y()));
+            QCOMPARE(qv::test::inkBounds(printedPage, {}, 128).topLeft() -
+                         qv::test::inkBounds(want, onPaper, 128).topLeft(),
+                     origin);
         }
     }
 };
