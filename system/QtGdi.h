@@ -37,6 +37,8 @@ public:
     std::int32_t ReleaseDC(Handle window, Handle dc) override;
     Picture OleCreatePictureIndirect(const PictDesc& description, const QUuid& interfaceId,
                                      bool own) override;
+    // Contexts and bitmaps made here and not yet released, deleted or freed with their picture.
+    std::size_t liveObjects() const { return m_objects->size(); }
 
 private:
     struct Object {

