@@ -160,6 +160,10 @@ private slots:
         qv::test::MainWindow<Form2> w;
         QVERIFY(qAbs(w.form->width() * 1440 / dpi - 10755) <= 1440 / dpi);
         QVERIFY(qAbs(w.form->Picture1->Width() - 9615) <= qv::Screen::TwipsPerPixelX());
+        // The fold runs across the middle: upright face below it, turned face above, aligned.
+        const QRect upright = w.form->Picture1->geometry(), turned = w.form->Picture2->geometry();
+        QVERIFY(upright.top() > w.form->height() / 2 && turned.bottom() < w.form->height() / 2);
+        QCOMPARE(upright.left(), turned.left());
         w.command(QStringLiteral("字体"), font);
         w.command(QStringLiteral("输入"), QStringLiteral("李"));
         QCOMPARE(w.form->Picture3->FontName(), font.isNull() ? QStringLiteral("隶书") : font);
