@@ -8,16 +8,19 @@
 #include "runtime/Dialogs.h"
 #include "runtime/Engine.h"
 #include "runtime/PictureBox.h"
+#include "runtime/PrintNews.h"
 #include "runtime/Printer.h"
 #include "runtime/Screen.h"
 #include "runtime/UntrappedErrors.h"
 #include "print/PrintJob.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QTimer>
 
 using qv::PictureBox;
 using qv::Screen;
@@ -69,8 +72,9 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
     connect(Picture1, &PictureBox::Click, this, [this] { handle(&Form2::Picture1_Click); });
     connect(Picture2, &PictureBox::Click, this, [this] { handle(&Form2::Picture2_Click); });
     // A card the print system did not take is told in a box of its own over the window.
-    engine.printer.setFailureReport([this](const QString& message) {
-        qv::runHandler(m_dialogs, [this, &message] { m_dialogs.MsgBox(message); });
+    connect(&engine.printer, &qv::Printer::notPrinted, this, [this](const qv::PrintFailure& f) {
+        m_untold.append(qv::PrintNews::notPrinted(f));
+        tellNotPrinted();
     });
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -80,7 +84,6 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
 
 // However the main window goes, its About dialog goes with it.
 Form2::~Form2() {
-    m_engine.printer.setFailureReport({});
     delete m_about;
 }
 
@@ -198,7 +201,24 @@ void Form2::退出_Click() {
     close();
 }
 
+void Form2::tellNotPrinted(bool evenIfBusy) {
+    // A box that came up over the input box, the font dialog or About would take the keys
+    // meant for them: it waits until the user is back at this window.
+    const QWidget* active = QApplication::activeWindow();
+    const bool busy = QApplication::activeModalWidget() || (active && active != this);
+    if (m_telling || (busy && !evenIfBusy))
+        return;
+    m_telling = true;
+    while (!m_untold.isEmpty()) {
+        const QString message = m_untold.takeFirst();
+        qv::runHandler(m_dialogs, [this, &message] { m_dialogs.MsgBox(message); });
+    }
+    m_telling = false;
+}
+
 void Form2::Form_Unload() {
+    // The window goes: what it has not told yet is told now.
+    tellNotPrinted(true);
     if (m_about)
         delete m_about;
 }
@@ -221,6 +241,13 @@ void Form2::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void Form2::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_untold.isEmpty())
+        // Once the activation that brought the user back has settled.
+        QTimer::singleShot(0, this, [this] { tellNotPrinted(); });
+    QWidget::changeEvent(event);
 }
 
 void Form2::closeEvent(QCloseEvent* event) {

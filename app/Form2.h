@@ -61,6 +61,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void Form_Load();
@@ -72,6 +73,9 @@ private:
     void showMenu(std::optional<QPoint> at = {});
     void showMenuFromKeyboard();
     void handle(void (Form2::*handler)());
+    // Tells the cards the print system did not take, when no other window has the keyboard, or
+    // at once when the window goes.
+    void tellNotPrinted(bool evenIfBusy = false);
     // Screen readers hear what the faces show; their pixels are not touched.
     void nameFaces();
 
@@ -83,4 +87,6 @@ private:
     Announcer* m_announcer = nullptr;
     QString m_uprightShows; // the text on the upright face as it reads, or "空白"
     QString m_turnedShows;  // the same for the turned face
+    QStringList m_untold;   // cards not printed, not yet told
+    bool m_telling = false;
 };

@@ -2,95 +2,84 @@
 
 namespace qv {
 
-PrintSpooler::PrintSpooler(Deliver deliver, Failed failed)
-    : m_deliver(std::move(deliver)), m_failed(std::move(failed)),
-      m_state(std::make_shared<State>()) {}
+PrintSpooler::PrintSpooler(Deliver deliver) : m_deliver(std::move(deliver)) {}
 
 PrintSpooler::~PrintSpooler() {
-    if (!m_thread.joinable())
-        return;
-    bool stuck;
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->stopping = true;
-        m_state->waiting.clear();
-        stuck = m_state->busy;
-    }
-    m_state->changed.notify_all();
-    // Stuck in the print system: the thread keeps the state alive and ends on its own.
-    if (stuck)
-        m_thread.detach();
-    else
-        m_thread.join();
+    abandon();
 }
 
-void PrintSpooler::run(const std::shared_ptr<State>& state, const Deliver& deliver,
-                       const Failed& failed) {
-    std::unique_lock lock(state->mutex);
+void PrintSpooler::run() {
+    std::unique_lock lock(m_mutex);
     for (;;) {
-        state->changed.wait(lock, [&] { return state->stopping || !state->waiting.empty(); });
-        if (state->waiting.empty())
+        m_changed.wait(lock, [&] { return m_stopping || !m_waiting.empty(); });
+        if (m_stopping)
             return;
-        PrintDocument document = std::move(state->waiting.front());
-        state->waiting.pop_front();
-        state->busy = true;
+        PrintDocument document = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        m_busy = true;
         lock.unlock();
-        QString failure;
+        std::optional<PrintFailure> failure;
         try {
-            failure = deliver(document);
+            failure = m_deliver(document, m_cancel);
         } catch (...) {
-            failure = QStringLiteral("这张桌签没有打印：送往打印机时出了意外的错误。");
+            failure = PrintFailure{PrintFailure::Reason::Unexpected, {}, {}};
         }
         document = {};
+        const bool givenUp = failure && failure->reason == PrintFailure::Reason::GivenUp;
+        // Told outside the lock: whoever hears it may ask how many are waiting.
+        if (failure && !givenUp)
+            emit failed(*failure);
         lock.lock();
-        state->busy = false;
-        ++state->delivered;
-        if (!failure.isEmpty()) {
-            state->failures.append(failure);
-            // Once the owner is gone, nobody is left to tell.
-            if (!state->stopping && failed)
-                failed();
-        }
-        state->changed.notify_all();
+        m_busy = false;
+        ++m_delivered;
+        m_cancelled += givenUp;
+        m_changed.notify_all();
     }
 }
 
 void PrintSpooler::submit(PrintDocument document) {
     {
-        std::lock_guard lock(m_state->mutex);
-        m_state->waiting.push_back(std::move(document));
+        std::lock_guard lock(m_mutex);
+        if (m_stopping)
+            return;
+        m_waiting.push_back(std::move(document));
     }
-    m_state->changed.notify_all();
+    m_changed.notify_all();
     if (!m_thread.joinable())
-        m_thread = std::thread(run, m_state, std::move(m_deliver), std::move(m_failed));
+        m_thread = std::thread(&PrintSpooler::run, this);
 }
 
 bool PrintSpooler::finish(std::chrono::milliseconds patience) {
-    std::unique_lock lock(m_state->mutex);
+    std::unique_lock lock(m_mutex);
     for (;;) {
-        if (m_state->waiting.empty() && !m_state->busy)
+        if (m_waiting.empty() && !m_busy)
             return true;
-        const int before = m_state->delivered;
+        const int before = m_delivered;
         // Each document that goes out earns the next one the same patience.
-        if (!m_state->changed.wait_for(lock, patience,
-                                       [&] { return m_state->delivered != before; }))
+        if (!m_changed.wait_for(lock, patience, [&] { return m_delivered != before; }))
             return false;
     }
 }
 
-int PrintSpooler::delivered() const {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->delivered;
-}
-
 int PrintSpooler::waiting() const {
-    std::lock_guard lock(m_state->mutex);
-    return int(m_state->waiting.size()) + (m_state->busy ? 1 : 0);
+    std::lock_guard lock(m_mutex);
+    return int(m_waiting.size()) + (m_busy ? 1 : 0);
 }
 
-QStringList PrintSpooler::takeFailures() {
-    std::lock_guard lock(m_state->mutex);
-    return std::exchange(m_state->failures, {});
+int PrintSpooler::abandon() {
+    int dropped;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        dropped = int(m_waiting.size());
+        m_waiting.clear();
+    }
+    m_cancel = 1;
+    m_changed.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+    std::lock_guard lock(m_mutex);
+    return dropped + std::exchange(m_cancelled, 0);
 }
 
 } // namespace qv

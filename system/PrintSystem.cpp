@@ -12,7 +12,9 @@ namespace qv::printsystem {
 // clang-format off
 #define QV_CUPS_FUNCTIONS(X)                                                                       \
     X(cupsSetServer) X(cupsServer) X(ippPort) X(cupsEncryption) X(httpConnect2) X(httpClose)       \
-    X(cupsGetNamedDest) X(cupsGetOption) X(cupsFreeDests) X(cupsLastError)                         \
+    X(httpSetTimeout) X(httpError) X(cupsGetNamedDest) X(cupsGetOption) X(cupsFreeDests)           \
+    X(cupsCopyDestInfo) X(cupsFreeDestInfo) X(cupsFindDestDefault) X(cupsGetDestMediaByName)      \
+    X(cupsLastError)                                                                               \
     X(cupsLastErrorString) X(cupsAddOption) X(cupsFreeOptions) X(cupsPrintFile2) X(ippNewRequest)  \
     X(ippAddString) X(cupsDoRequest) X(ippFindAttribute) X(ippGetString) X(ippDelete)
 // clang-format on
@@ -21,7 +23,8 @@ struct Cups {
 #define QV_CUPS_MEMBER(name) decltype(&::name) name = nullptr;
     QV_CUPS_FUNCTIONS(QV_CUPS_MEMBER)
 #undef QV_CUPS_MEMBER
-    bool loaded = false;
+    bool present = false;
+    const char* missing = nullptr; // the first function the library lacks
 };
 
 namespace {
@@ -31,10 +34,11 @@ const Cups& cups() {
         void* handle = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
         if (!handle)
             return found;
-        found.loaded = true;
+        found.present = true;
 #define QV_CUPS_FIND(name)                                                                         \
     found.name = reinterpret_cast<decltype(&::name)>(dlsym(handle, #name));                        \
-    found.loaded = found.loaded && found.name;
+    if (!found.name && !found.missing)                                                             \
+        found.missing = #name;
         QV_CUPS_FUNCTIONS(QV_CUPS_FIND)
 #undef QV_CUPS_FIND
         return found;
@@ -42,42 +46,104 @@ const Cups& cups() {
     return library;
 }
 
-const QString NotPrinted = QStringLiteral("这张桌签没有打印：");
+using Reason = PrintFailure::Reason;
 
-QString unreachable() {
-    return NotPrinted + QStringLiteral("连接不上打印服务。\n\n"
-                                       "请检查打印服务（CUPS）是否在运行，然后再打印一次。");
+// How often a wait for the server looks at the cancel flag and the clock.
+constexpr double PollSeconds = 0.2;
+
+bool refusal(ipp_status_t status) {
+    return (status >= IPP_STATUS_ERROR_BAD_REQUEST && status < IPP_STATUS_ERROR_INTERNAL) ||
+           status == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS || status == IPP_STATUS_ERROR_BUSY ||
+           status == IPP_STATUS_ERROR_DEVICE || status == IPP_STATUS_ERROR_TEMPORARY ||
+           status == IPP_STATUS_ERROR_JOB_CANCELED;
 }
 } // namespace
 
-Session::Session() : m_cups(cups()) {
-    if (!m_cups.loaded) {
-        m_failure = NotPrinted + QStringLiteral("这台电脑上没有安装打印服务（CUPS）。\n\n"
-                                                "请安装 CUPS 并添加一台打印机，然后再打印一次。");
-        return;
-    }
+Session::Session(const std::atomic<int>& cancel, std::chrono::milliseconds answerWithin)
+    : m_cups(cups()), m_cancel(cancel), m_answerWithin(answerWithin) {
+    m_clock.start();
+}
+
+Session::~Session() {
+    if (m_http)
+        m_cups.httpClose(m_http);
+}
+
+int Session::keepWaiting(http_t*, void* data) {
+    auto* session = static_cast<Session*>(data);
+    if (session->m_cancel.load())
+        session->m_givenUp = true;
+    else if (session->m_clock.elapsed() >= session->m_answerWithin.count())
+        session->m_timedOut = true;
+    else
+        return 1;
+    return 0;
+}
+
+PrintFailure Session::failure(Reason otherwise) {
+    if (m_givenUp || m_cancel.load())
+        return {Reason::GivenUp, m_printer, {}};
+    if (m_timedOut)
+        return {Reason::NotAnswering, m_printer, {}};
+    const ipp_status_t status = m_cups.cupsLastError();
+    // A connection that broke on the way: whatever the library made of it, the server is gone.
+    if (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || (m_http && m_cups.httpError(m_http)))
+        return {Reason::Unreachable, m_printer, {}};
+    if (otherwise == Reason::Refused && !refusal(status))
+        otherwise = Reason::Unexpected;
+    return {otherwise, m_printer, QString::fromUtf8(m_cups.cupsLastErrorString()).trimmed()};
+}
+
+std::optional<PrintFailure> Session::open() {
+    if (!m_cups.present)
+        return PrintFailure{Reason::NoPrintSystem, {}, {}};
+    if (m_cups.missing)
+        return PrintFailure{Reason::PrintSystemTooOld, {}, QString::fromLatin1(m_cups.missing)};
     // The server's address is read afresh for each document, on a connection of its own: a
     // change of settings is followed, and a connection to a server since restarted is not
     // reused.
     m_cups.cupsSetServer(nullptr);
+    // The library reads the flag as a plain int while it connects.
+    static_assert(sizeof(std::atomic<int>) == sizeof(int) && std::atomic<int>::is_always_lock_free);
+    int* cancel = const_cast<int*>(reinterpret_cast<const int*>(&m_cancel));
     m_http = m_cups.httpConnect2(m_cups.cupsServer(), m_cups.ippPort(), nullptr, AF_UNSPEC,
-                                 m_cups.cupsEncryption(), 1, 30000, nullptr);
-    if (!m_http) {
-        m_failure = unreachable();
-        return;
+                                 m_cups.cupsEncryption(), 1, int(m_answerWithin.count()), cancel);
+    if (!m_http)
+        return m_cancel.load() ? PrintFailure{Reason::GivenUp, {}, {}}
+                               : PrintFailure{Reason::Unreachable, {}, {}};
+    m_cups.httpSetTimeout(m_http, PollSeconds, &Session::keepWaiting, this);
+
+    cups_dest_t* dest = m_cups.cupsGetNamedDest(m_http, nullptr, nullptr);
+    if (!dest) {
+        PrintFailure why = failure(Reason::Unexpected);
+        // Only a server that answered "none" means there is no default printer.
+        if (why.reason == Reason::Unexpected && m_cups.cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND)
+            why = {Reason::NoDefaultPrinter, {}, {}};
+        return why;
     }
-    cups_dest_t* found = m_cups.cupsGetNamedDest(m_http, nullptr, nullptr);
-    if (!found) {
-        m_failure = m_cups.cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE
-                        ? unreachable()
-                        : NotPrinted + QStringLiteral("还没有设置默认打印机。\n\n"
-                                                      "请在系统设置的“打印机”里添加一台打印机，"
-                                                      "并把它设为默认打印机，然后再打印一次。");
-        return;
+    m_printer = QString::fromUtf8(dest->name);
+    m_uri = m_cups.cupsGetOption("printer-uri-supported", dest->num_options, dest->options);
+    if (cups_dinfo_t* info = m_cups.cupsCopyDestInfo(m_http, dest)) {
+        // The printer's default paper by name, then its size and margins. (The library's own
+        // cupsGetDestMediaDefault answers Letter for an A4 printer.)
+        const char* media = m_cups.ippGetString(
+            m_cups.cupsFindDestDefault(m_http, dest, info, CUPS_MEDIA), 0, nullptr);
+        cups_size_t size{};
+        if (media && m_cups.cupsGetDestMediaByName(m_http, dest, info, media, 0, &size) &&
+            size.width > 0 && size.length > 0) {
+            // Hundredths of a millimetre.
+            m_paper.media = QByteArray(size.media);
+            m_paper.size = QSizeF(size.width, size.length) / 100.0;
+            m_paper.margins = QMarginsF(size.left, size.top, size.right, size.bottom) / 100.0;
+        }
+        m_cups.cupsFreeDestInfo(info);
     }
-    m_printer = QString::fromUtf8(found->name);
-    m_uri = m_cups.cupsGetOption("printer-uri-supported", found->num_options, found->options);
-    m_cups.cupsFreeDests(1, found);
+    m_cups.cupsFreeDests(1, dest);
+    // A server that stopped answering while it was asked about the paper is not one to send
+    // the page to.
+    if (m_timedOut || m_givenUp || m_cancel.load())
+        return failure(Reason::Unexpected);
+    return std::nullopt;
 }
 
 QString Session::stateMessage() {
@@ -95,32 +161,23 @@ QString Session::stateMessage() {
     return text.trimmed();
 }
 
-Session::~Session() {
-    if (m_http)
-        m_cups.httpClose(m_http);
-}
-
-QString Session::submit(const QString& pdfFile, const QString& paper) {
+std::optional<PrintFailure> Session::submit(const QString& pdfFile) {
     cups_option_t* options = nullptr;
     int count = 0;
-    if (!paper.isEmpty())
-        count = m_cups.cupsAddOption("media", paper.toUtf8().constData(), count, &options);
+    if (!m_paper.media.isEmpty())
+        count = m_cups.cupsAddOption("media", m_paper.media.constData(), count, &options);
     const int job = m_cups.cupsPrintFile2(m_http, m_printer.toUtf8().constData(),
                                           pdfFile.toLocal8Bit().constData(),
                                           App::Title().toUtf8().constData(), count, options);
     m_cups.cupsFreeOptions(count, options);
     if (job > 0)
-        return {};
-    if (m_cups.cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
-        return unreachable();
-    QString message = NotPrinted + QStringLiteral("打印机“%1”拒绝了这份打印任务。").arg(m_printer);
-    QString reason = QString::fromUtf8(m_cups.cupsLastErrorString()).trimmed();
+        return std::nullopt;
+    PrintFailure why = failure(Reason::Refused);
     // What whoever stopped the printer wrote down says more than the protocol's words.
-    if (const QString why = stateMessage(); !why.isEmpty())
-        reason = why;
-    if (!reason.isEmpty())
-        message += QStringLiteral("\n\n打印系统给出的原因：%1").arg(reason);
-    return message;
+    if (why.reason == Reason::Refused)
+        if (const QString own = stateMessage(); !own.isEmpty())
+            why.detail = own;
+    return why;
 }
 
 } // namespace qv::printsystem

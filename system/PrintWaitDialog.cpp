@@ -1,6 +1,7 @@
 #include "PrintWaitDialog.h"
 
 #include "runtime/App.h"
+#include "runtime/PrintNews.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -18,7 +19,7 @@ PrintWaitDialog::PrintWaitDialog(std::function<int()> waiting) : m_waiting(std::
     m_text->setMinimumWidth(m_text->fontMetrics().averageCharWidth() * 48);
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* giveUp = buttons->addButton(QStringLiteral("放弃"), QDialogButtonBox::RejectRole);
-    giveUp->setAccessibleDescription(QStringLiteral("不再等待，结束程序，这些桌签不会打印"));
+    giveUp->setAccessibleDescription(PrintNews::giveUpMeans());
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
@@ -45,9 +46,7 @@ void PrintWaitDialog::update() {
     if (count == m_shown)
         return;
     m_shown = count;
-    const QString text = QStringLiteral("还有 %1 张桌签在等待送往打印机。\n\n"
-                                        "打印服务暂时没有响应。桌签一送出，程序就会结束。")
-                             .arg(count);
+    const QString text = PrintNews::waiting(count);
     m_text->setText(text);
     // A screen reader reads the count with the dialog, and again when it changes.
     setAccessibleDescription(text);

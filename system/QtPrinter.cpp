@@ -1,45 +1,37 @@
 #include "QtPrinter.h"
 
 #include "PrintSystem.h"
-#include "PrintWaitDialog.h"
 #include "runtime/App.h"
-#include "runtime/Dialogs.h"
 #include "runtime/Screen.h"
 
+#include <QCoreApplication>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 
 namespace qv {
 
 namespace {
-// The page as the printer lays it out: its own paper, not Qt's A4, with the card at the
-// printable origin (the paper's corner on a borderless printer). Orientation stays with the
-// queue's default.
-QPageLayout pageLayoutOf(const QString& printerName) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPrinterName(printerName);
-    printer.setPageSize(QPrinterInfo::printerInfo(printerName).defaultPageSize());
-    printer.setPageMargins(printer.pageLayout().minimumMargins(), printer.pageLayout().units());
-    return printer.pageLayout();
+using Reason = PrintFailure::Reason;
+
+// The page as the printer lays it out: its own paper, with the card at the printable origin
+// (the paper's corner on a borderless printer). Without word from the printer, A4 to its edges.
+QPageLayout layoutOf(const printsystem::Paper& paper) {
+    if (paper.size.isEmpty())
+        return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, {});
+    const QPageSize size(paper.size, QPageSize::Millimeter, {}, QPageSize::FuzzyMatch);
+    return QPageLayout(size, QPageLayout::Portrait, paper.margins, QPageLayout::Millimeter);
 }
 
-bool writePdf(const QString& file, const std::optional<QPageLayout>& layout,
-              const PrintDocument& document) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    if (layout)
-        printer.setPageLayout(*layout);
-    else
-        printer.setPageMargins(printer.pageLayout().minimumMargins(), printer.pageLayout().units());
-    printer.setDocName(App::Title());
-    printer.setCreator(App::Title());
+bool writePdf(const QString& file, const QPageLayout& layout, const PrintDocument& document) {
+    QPdfWriter writer(file);
+    writer.setPageLayout(layout);
+    writer.setTitle(App::Title());
+    writer.setCreator(App::Title());
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&writer))
         return false;
-    const double dpi = printer.resolution();
+    const double dpi = writer.resolution();
     for (const PrintDocument::Placed& placed : document.pictures) {
         const QRectF& in = placed.inches;
         painter.drawImage(QRectF(in.x() * dpi, in.y() * dpi, in.width() * dpi, in.height() * dpi),
@@ -48,34 +40,37 @@ bool writePdf(const QString& file, const std::optional<QPageLayout>& layout,
     return painter.end();
 }
 
-const QString PageFailed = QStringLiteral("这张桌签没有打印：无法生成要打印的页面"
-                                          "（临时文件夹可能已满或不可写）。");
-
 // Runs on the spooler's thread: everything that talks to the print server happens here.
-QString printDocument(const QString& outputFile, const PrintDocument& document) {
+std::optional<PrintFailure> printDocument(const QString& outputFile,
+                                          std::chrono::milliseconds answerWithin,
+                                          const PrintDocument& document,
+                                          const PrintSpooler::Cancel& cancel) {
+    const PrintFailure pageNotMade{Reason::PageNotMade, {}, {}};
     if (!outputFile.isEmpty())
-        return writePdf(outputFile, {}, document) ? QString() : PageFailed;
-    // Looked up for every document, so a change of default between cards is followed.
-    printsystem::Session session;
-    if (session.printer().isEmpty())
-        return session.failure();
-    const QPageLayout layout = pageLayoutOf(session.printer());
+        return writePdf(outputFile, layoutOf({}), document) ? std::nullopt
+                                                            : std::optional(pageNotMade);
+    // Looked up for every document, so a change of default printer between cards is followed.
+    printsystem::Session session(cancel, answerWithin);
+    if (std::optional<PrintFailure> failure = session.open())
+        return failure;
     // The page waits for the print system in a folder only this user can read.
     const QTemporaryDir scratch;
     const QString page = scratch.filePath(QStringLiteral("card.pdf"));
-    if (!scratch.isValid() || !writePdf(page, layout, document))
-        return PageFailed;
-    return session.submit(page, layout.pageSize().key());
+    if (!scratch.isValid() || !writePdf(page, layoutOf(session.paper()), document))
+        return pageNotMade;
+    return session.submit(page);
 }
 } // namespace
 
-QtPrinter::QtPrinter(QString outputFile)
-    : m_spooler([file = std::move(outputFile)](
-                    const PrintDocument& document) { return printDocument(file, document); },
-                [this] {
-                    QMetaObject::invokeMethod(
-                        &m_news, [this] { reportFailures(); }, Qt::QueuedConnection);
-                }) {}
+QtPrinter::QtPrinter(QString outputFile, std::chrono::milliseconds answerWithin)
+    : m_spooler([file = std::move(outputFile), answerWithin](const PrintDocument& document,
+                                                             const PrintSpooler::Cancel& cancel) {
+          return printDocument(file, answerWithin, document, cancel);
+      }) {
+    qRegisterMetaType<PrintFailure>();
+    // Emitted on the spooler's thread, heard on this one.
+    connect(&m_spooler, &PrintSpooler::failed, this, &Printer::notPrinted, Qt::QueuedConnection);
+}
 
 void QtPrinter::PaintPicture(const Picture& picture, float x, float y) {
     const QImage& image = picture.image();
@@ -99,35 +94,18 @@ void QtPrinter::EndDoc() {
     m_spooler.submit(std::move(document));
 }
 
-void QtPrinter::reportFailures() {
-    for (const QString& failure : m_spooler.takeFailures()) {
-        if (m_exitDialogs)
-            m_exitDialogs->MsgBox(failure);
-        else
-            reportFailure(failure);
-    }
-}
-
 bool QtPrinter::finish(std::chrono::milliseconds patience) {
     return m_spooler.finish(patience);
 }
 
-bool QtPrinter::finishBeforeExit(Dialogs& dialogs) {
-    // The main window is closing: what still fails is told in a box of its own.
-    m_exitDialogs = &dialogs;
-    bool allOut = finish(ExitMoment);
-    if (!allOut)
-        allOut = PrintWaitDialog([this] { return m_spooler.waiting(); }).waitForAll();
-    reportFailures();
-    // The last card may have gone out just as the user gave up.
-    if (const int left = allOut ? 0 : m_spooler.waiting()) {
-        dialogs.MsgBox(
-            QStringLiteral("%1 张桌签没有打印：打印服务一直没有响应，已放弃等待。").arg(left));
-    } else {
-        allOut = true;
-    }
-    m_exitDialogs = nullptr;
-    return allOut;
+int QtPrinter::waiting() const {
+    return m_spooler.waiting();
+}
+
+int QtPrinter::abandon() {
+    const int givenUp = m_spooler.abandon();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    return givenUp;
 }
 
 } // namespace qv

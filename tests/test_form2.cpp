@@ -144,7 +144,8 @@ private slots:
         // clang-format off
         QTest::newRow("font dialog cancelled") << QString() << "打印" << QStringList() << -1;
         QTest::newRow("unknown face") << "无此字体 NoSuchFace" << "打印" << QStringList() << -1;
-        QTest::newRow("refused") << "隶书" << "打印" << QStringList{"没有打印"} << -1;
+        QTest::newRow("refused") << "隶书" << "打印" << QStringList{
+            "这张桌签没有打印：打印机“Quorvel”拒绝了这份打印任务。\n\n打印系统给出的原因：纸盒空了"} << -1;
         // The turned face is made too tall for the half-turn.
         QTest::newRow("untrapped overflow in the turn")
             << "隶书" << "旋转" << QStringList{"运行时错误 '6':\n\n溢出"} << 1;
@@ -172,7 +173,8 @@ private slots:
         QVERIFY(ink.left() < card.width() / 5 && ink.right() > card.width() * 4 / 5);
         if (exitCode > 0)
             w.form->Picture2->setHeight(32767.0f * qv::Screen::TwipsPerPixelY());
-        w.e.printer.refusal = told.value(0);
+        if (command == "打印" && !told.isEmpty())
+            w.e.printer.refusal = {qv::PrintFailure::Reason::Refused, "Quorvel", "纸盒空了"};
         w.command(command);
         QCOMPARE(qv::test::takeProgramEnd().value_or(-1), exitCode);
         QCOMPARE(w.e.dialogs.messages(), told);

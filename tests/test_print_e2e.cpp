@@ -9,14 +9,11 @@
 #include "system/QtPrinter.h"
 #include "system/QtShell.h"
 
-#include <QApplication>
-#include <QDialog>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QPainter>
 #include <QProcess>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <signal.h>
 
@@ -43,7 +40,6 @@ void makeDefault(const QString& queue, const QStringList& options = {}) {
         run("lpadmin", QStringList{"-p", queue, "-v", "quorvel:/", "-E"} + options);
     run("lpadmin", {"-d", queue});
 }
-const QStringList Generic{"-m", "drv:///sample.drv/generic.ppd"};
 
 // Pixels of the sheet with no close match where they belong on the job's page, as Ghostscript
 // prints it at 96 dots per inch; paper smaller than the sheet cuts it. The page may sit a
@@ -70,16 +66,22 @@ QImage page(const QString& job) {
 }
 } // namespace
 
+using namespace std::chrono_literals;
+
 class TestPrintEndToEnd : public QObject {
     Q_OBJECT
-    qv::test::EngineBundle<qv::QtPrinter, qv::QtShell> m_engine;
+    // A server that stops answering is given up on after this long here; users wait a minute.
+    static constexpr std::chrono::milliseconds AnswerWithin = 3s;
+    using Engine = qv::test::EngineBundle<qv::QtPrinter, qv::QtShell>;
+    std::unique_ptr<Engine> m_engine;
     std::unique_ptr<Form2> m_form;
     QByteArray m_address;
+    int m_jobsBefore = 0;
 
     void command(const QString& item, const QString& answer = {}) {
-        m_engine.dialogs.choose(item);
+        m_engine->dialogs.choose(item);
         if (!answer.isEmpty())
-            m_engine.dialogs.answer(answer);
+            m_engine->dialogs.answer(answer);
         QTest::mouseClick(m_form->Picture1, Qt::LeftButton, {}, QPoint(300, 100));
     }
     void card(const QString& text) {
@@ -96,6 +98,33 @@ class TestPrintEndToEnd : public QObject {
             painter.drawImage(face->pos(), face->retainedImage());
         return image;
     }
+    // Two cards printed one after the other; the sheets they showed.
+    QList<QImage> printTwoCards() {
+        const QImage first = sheet();
+        command("打印");
+        card("一");
+        const QImage second = sheet();
+        command("打印");
+        m_engine->printer.EndDoc(); // nothing painted since: nothing more to hand on
+        return {first, second};
+    }
+    // The jobs that arrived since the test began, once `count` of them did or seconds passed.
+    QStringList newJobs(int count) {
+        QElapsedTimer clock;
+        clock.start();
+        while (jobs().size() < m_jobsBefore + count && clock.elapsed() < 10000)
+            QTest::qWait(50);
+        return jobs().mid(m_jobsBefore);
+    }
+    // Both cards were told as not printed for this reason, and none came out.
+    void toldTwiceAndNothingPrinted(const QString& reason) {
+        QVERIFY(m_engine->printer.finish(AnswerWithin * 3));
+        QTRY_COMPARE_WITH_TIMEOUT(m_engine->dialogs.messages().size(), 2, 5000);
+        for (const QString& message : m_engine->dialogs.messages())
+            QVERIFY2(message.startsWith("这张桌签没有打印：" + reason), qPrintable(message));
+        QVERIFY(m_form->isVisible());
+        QCOMPARE(jobs().size(), m_jobsBefore);
+    }
 
 private slots:
     void initTestCase() {
@@ -103,137 +132,116 @@ private slots:
             QSKIP("no private print server (scripts/test.sh starts one when run as root)");
         qv::test::setUpProgramEnvironment();
         m_address = qgetenv("CUPS_SERVER");
+        // A queue printable up to the paper's edge.
+        run("sh", {"-c", "sed 's/\"12 12 583 830\"/\"0 0 595 842\"/' " +
+                             server("/ppd/Quorvel.ppd") + " >" + server("/tmp/borderless.ppd")});
     }
-    // Two cards, on any desktop scale and whether the program goes on or ends (退出). Each page
-    // shows the window's sheet in its own pixels at 96 per inch (7.40 x 7.14 in), nothing shrunk,
-    // cut or blacked out, on the printer's own paper at its printable origin: 12 pt (16 px) in
-    // with the generic driver, the corner when borderless. A card the print system does not take
-    // is told in a box of its own with the reason, also after the window is gone. At the end,
-    // while the server is frozen, a dialog counts the cards waiting until it answers; giving up
-    // ends at once and says so.
-    void cardsGoOutOrAreTold_data() {
+    // Every test starts with the server running at its address, its queue Quorvel the default,
+    // and a window showing a card.
+    void init() {
+        qputenv("CUPS_SERVER", m_address);
+        signalServer(SIGCONT);
+        makeDefault("Quorvel");
+        m_engine = std::make_unique<Engine>(QString(), AnswerWithin);
+        m_form = std::make_unique<Form2>(m_engine->engine);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        card("张三");
+        m_jobsBefore = int(jobs().size());
+    }
+    void cleanup() {
+        signalServer(SIGCONT);
+        m_form.reset();
+        m_engine.reset();
+    }
+
+    // Each page shows the window's sheet in its own pixels at 96 per inch (7.40 x 7.14 in),
+    // nothing shrunk, cut or blacked out, on the printer's own paper at its printable origin:
+    // 12 pt (16 px) in with the generic driver, the corner when borderless.
+    void pagesOnThePrintersOwnPaper_data() {
         QTest::addColumn<QString>("queue"); // made the default, with these options
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QSize>("paper");
         QTest::addColumn<QPoint>("origin");
-        QTest::addColumn<QString>("exit"); // none, "answers", "frozen" or "given up"
-        QTest::addColumn<QString>("told");
-        auto row = [](const char* name, const QString& queue, const QString& exit = {},
-                      const QString& told = {}, const QStringList& options = {},
-                      QSize paper = {793, 1123}, QPoint origin = {16, 16}) {
-            QTest::newRow(name) << queue << options << paper << origin << exit << told;
-        };
-        const QString refused =
-            "“QuorvelRefuses”拒绝了这份打印任务。\n\n打印系统给出的原因：纸盒空了";
-        row("A4, 退出", "Quorvel", "answers");
-        row("Letter", "QuorvelLetter", {}, {}, Generic + QStringList{"-o", "PageSize=Letter"},
-            {816, 1056});
-        row("A5", "QuorvelA5", {}, {}, Generic + QStringList{"-o", "PageSize=A5"}, {560, 793});
-        row("borderless A4", "QuorvelBorderless", {}, {}, {"-P", server("/tmp/b.ppd")}, {793, 1123},
-            {});
-        row("no default printer", "", {}, "还没有设置默认打印机");
-        row("server stopped", "Quorvel", {}, "连接不上打印服务");
-        row("queue refuses", "QuorvelRefuses", {}, refused, Generic);
-        row("退出, frozen, then answers", "Quorvel", "frozen");
-        row("退出, frozen, given up", "Quorvel", "given up",
-            "2 张桌签没有打印：打印服务一直没有响应，已放弃等待。");
-        row("退出, frozen, then refused", "QuorvelRefuses", "frozen", refused, Generic);
+        const QStringList generic{"-m", "drv:///sample.drv/generic.ppd"};
+        QTest::newRow("A4") << "Quorvel" << QStringList() << QSize(793, 1123) << QPoint(16, 16);
+        QTest::newRow("Letter") << "QuorvelLetter" << generic + QStringList{"-o", "PageSize=Letter"}
+                                << QSize(816, 1056) << QPoint(16, 16);
+        QTest::newRow("A5") << "QuorvelA5" << generic + QStringList{"-o", "PageSize=A5"}
+                            << QSize(560, 793) << QPoint(16, 16);
+        QTest::newRow("borderless A4")
+            << "QuorvelBorderless" << QStringList{"-P", server("/tmp/borderless.ppd")}
+            << QSize(793, 1123) << QPoint();
     }
-    void cardsGoOutOrAreTold() {
+    void pagesOnThePrintersOwnPaper() {
         QFETCH(QString, queue);
         QFETCH(QStringList, options);
         QFETCH(QSize, paper);
         QFETCH(QPoint, origin);
-        QFETCH(QString, exit);
-        QFETCH(QString, told);
-        // Whatever the row before did to the server or the window, this one starts afresh.
-        qputenv("CUPS_SERVER", m_address);
-        signalServer(SIGCONT);
-        makeDefault("Quorvel");
-        m_engine.dialogs = {};
-        if (!m_form || !m_form->isVisible()) {
-            m_form = std::make_unique<Form2>(m_engine.engine);
-            m_form->show();
-            QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-            card("张三");
-        }
-        if (queue == "QuorvelBorderless") // printable up to the paper's edge
-            run("sh", {"-c", "sed 's/\"12 12 583 830\"/\"0 0 595 842\"/' " +
-                                 server("/ppd/Quorvel.ppd") + " >" + options.last()});
-        if (queue.isEmpty()) { // removing the default queue leaves the server with none
-            makeDefault("QuorvelGone", {"-m", "raw"});
-            run("lpadmin", {"-x", "QuorvelGone"});
-            QVERIFY(run("lpstat", {"-d"}).contains("no system default"));
-        } else {
-            makeDefault(queue, options);
-        }
-        if (queue == "QuorvelRefuses")
-            run("cupsreject", {"-r", "纸盒空了", queue});
-        if (told.contains("连接不上")) // where an ended server leaves nothing to connect to
-            qputenv("CUPS_SERVER", server("/stopped.sock").toLocal8Bit());
-        const bool frozen = exit == "frozen" || exit == "given up", giveUp = exit == "given up";
-        const bool fails = !told.isEmpty() && !giveUp;
-        const int before = jobs().size();
-        const QImage first = sheet();
-        if (frozen)
-            signalServer(SIGSTOP);
-        command("打印");
-        card("一");
-        const QImage second = sheet();
-        command("打印");
-        m_engine.printer.EndDoc(); // nothing painted since: nothing more to hand on
-        QString waiting;           // what the dialog at the end said
-        bool ended = true, stuck = false;
-        if (exit.isEmpty()) {
-            QVERIFY(m_engine.printer.finish(std::chrono::seconds(10)));
-            QTRY_COMPARE_WITH_TIMEOUT(m_engine.dialogs.messages().size(), fails ? 2 : 0, 5000);
-            QVERIFY(m_form->isVisible());
-        } else {
-            command("退出");
-            QVERIFY(!m_form->isVisible());
-            m_form.reset(); // as at the program's end: the window hears nothing more
-            QTimer watch;
-            connect(&watch, &QTimer::timeout, [&] {
-                QWidget* dialog = QApplication::activeModalWidget();
-                if (!dialog || !waiting.isEmpty())
-                    return;
-                waiting = dialog->accessibleDescription();
-                if (giveUp)
-                    dialog->findChild<QPushButton*>()->click();
-                else
-                    signalServer(SIGCONT);
-            });
-            watch.start(50);
-            QTimer::singleShot(10000, &watch, [&stuck] { // it never closed by itself: do not hang
-                if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                    stuck = true, dialog->reject();
-            });
-            ended = m_engine.printer.finishBeforeExit(m_engine.dialogs);
-            signalServer(SIGCONT);
-        }
-        QCOMPARE(ended, !giveUp);
-        QVERIFY(!stuck);
-        QCOMPARE(waiting.isEmpty(), !frozen);
-        if (frozen) // neither card was handed on while the server was frozen
-            QVERIFY2(waiting.startsWith("还有 2 张桌签在等待送往打印机"), qPrintable(waiting));
-        const QStringList messages = m_engine.dialogs.messages();
-        QCOMPARE(messages.size(), fails ? 2 : int(giveUp));
-        QCOMPARE(messages.filter(told).size(), messages.size());
-        m_engine.printer.finish(std::chrono::seconds(10));
-        for (int wait = 0; wait < 50 && jobs().size() < before + (fails ? 0 : 2); ++wait)
-            QTest::qWait(100); // a job that does not come fails the test within seconds
-        const QStringList printed = jobs().mid(before);
-        QCOMPARE(printed.size(), fails ? 0 : 2);
-        for (int i = 0; i < printed.size(); ++i) {
-            const QImage printedPage = page(printed[i]), want = i ? second : first;
+        makeDefault(queue, options);
+        const QList<QImage> sheets = printTwoCards();
+        QVERIFY(m_engine->printer.finish(10s));
+        const QStringList printed = newJobs(2);
+        QCOMPARE(printed.size(), 2);
+        QCOMPARE(m_engine->dialogs.messages(), QStringList());
+        for (int i = 0; i < 2; ++i) {
+            const QImage printedPage = page(printed[i]);
             QCOMPARE(printedPage.size(), paper);
-            QVERIFY(farPixels(printedPage, want, origin) < 710 * 685 / 200); // compression noise
+            QVERIFY(farPixels(printedPage, sheets[i], origin) < 710 * 685 / 200); // compression
             // Nothing inked beside the sheet, such as a capture of what lies past the window.
             const QRect onPaper(QPoint(), paper - QSize(origin.x(), origin.y()));
             QCOMPARE(qv::test::inkBounds(printedPage, {}, 128).topLeft() -
-                         qv::test::inkBounds(want, onPaper, 128).topLeft(),
+                         qv::test::inkBounds(sheets[i], onPaper, 128).topLeft(),
                      origin);
         }
+    }
+
+    // A card the print system does not take is told in a box of its own with the right reason,
+    // and the window goes on.
+    void noDefaultPrinter() {
+        // Removing the default queue leaves the server with none.
+        makeDefault("QuorvelGone", {"-m", "raw"});
+        run("lpadmin", {"-x", "QuorvelGone"});
+        QVERIFY(run("lpstat", {"-d"}).contains("no system default"));
+        printTwoCards();
+        toldTwiceAndNothingPrinted("还没有设置默认打印机");
+    }
+    void nothingListensWhereTheServerShouldBe() {
+        qputenv("CUPS_SERVER", server("/stopped.sock").toLocal8Bit());
+        printTwoCards();
+        toldTwiceAndNothingPrinted("连接不上打印服务");
+    }
+    void queueRefuses() {
+        makeDefault("QuorvelRefuses", {"-m", "drv:///sample.drv/generic.ppd"});
+        run("cupsreject", {"-r", "纸盒空了", "QuorvelRefuses"});
+        printTwoCards();
+        toldTwiceAndNothingPrinted(
+            "打印机“QuorvelRefuses”拒绝了这份打印任务。\n\n打印系统给出的原因：纸盒空了");
+    }
+    // A server that takes the connection and then stops answering is told as such, however
+    // far the card got, never as a missing printer.
+    void serverStopsAnswering() {
+        signalServer(SIGSTOP);
+        printTwoCards();
+        toldTwiceAndNothingPrinted("打印服务没有响应");
+    }
+
+    // Giving up on a frozen server cancels the card under way at once and drops the one behind
+    // it: both are counted, neither is told as refused, and nothing comes out once it answers.
+    void givingUpOnAFrozenServer() {
+        const QString before = run("lpstat", {"-W", "all", "-o"});
+        signalServer(SIGSTOP);
+        printTwoCards();
+        QVERIFY(!m_engine->printer.finish(200ms));
+        QCOMPARE(m_engine->printer.waiting(), 2);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(m_engine->printer.abandon(), 2);
+        QVERIFY2(clock.elapsed() < AnswerWithin.count(), "the card under way was not cancelled");
+        QCOMPARE(m_engine->dialogs.messages(), QStringList());
+        signalServer(SIGCONT);
+        // Asked once it answers again, after what the cancelled connections had sent.
+        QCOMPARE(run("lpstat", {"-W", "all", "-o"}), before);
     }
 };
 

@@ -1,31 +1,35 @@
 // The hand-off of finished documents to the print system, with a print system that the test
-// holds up and lets go at will.
+// holds up and lets go at will, and that stops when told to give up, as the real one does.
 #include "system/PrintSpooler.h"
 
 #include <QTest>
 
-#include <atomic>
 #include <future>
+#include <mutex>
 
 using namespace std::chrono_literals;
+using qv::PrintFailure;
 
 namespace {
-// A print system that stops answering until released, and refuses document 2.
+// A print system that stops answering until released or cancelled, and refuses document 2.
 struct PrintSystem {
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
     std::atomic<int> entered = 0;
     std::mutex mutex;
     std::vector<int> printed;
-    QString operator()(const qv::PrintDocument& document) {
+    std::optional<PrintFailure> operator()(const qv::PrintDocument& document,
+                                           const qv::PrintSpooler::Cancel& cancel) {
         ++entered;
-        released.wait();
+        while (released.wait_for(5ms) != std::future_status::ready)
+            if (cancel.load())
+                return PrintFailure{PrintFailure::Reason::GivenUp, {}, {}};
         const int number = int(document.pictures.front().inches.x());
         if (number == 2)
-            return QStringLiteral("refused");
+            return PrintFailure{PrintFailure::Reason::Refused, QStringLiteral("Q"), {}};
         std::lock_guard lock(mutex);
         printed.push_back(number);
-        return {};
+        return std::nullopt;
     }
     std::vector<int> seen() {
         std::lock_guard lock(mutex);
@@ -38,41 +42,57 @@ void submit(qv::PrintSpooler& spooler, int count, int first = 1) {
         spooler.submit({{{QImage(), QRectF(number, 0, 1, 1)}}});
 }
 
+qv::PrintSpooler::Deliver to(const std::shared_ptr<PrintSystem>& system) {
+    return [system](const qv::PrintDocument& d, const qv::PrintSpooler::Cancel& c) {
+        return (*system)(d, c);
+    };
+}
+
+// Gives up, or fails the test if the spooler's thread does not end within seconds.
+int abandonInTime(qv::PrintSpooler& spooler) {
+    auto done = std::async(std::launch::async, [&spooler] { return spooler.abandon(); });
+    if (done.wait_for(10s) != std::future_status::ready) {
+        qFatal("the spooler's thread did not end when given up");
+    }
+    return done.get();
+}
 } // namespace
 
 class TestSpooler : public QObject {
     Q_OBJECT
 private slots:
     // Nothing is lost while the print system is stuck, the document under way counts as not
-    // out, a refused document does not stop the ones behind it and is told once, and the order
-    // is kept.
+    // out, a refused document does not stop the ones behind it and is told once on the
+    // listener's thread, and the order is kept.
     void documentsGoOutInOrderOnceThePrintSystemAnswers() {
+        qRegisterMetaType<PrintFailure>();
         auto system = std::make_shared<PrintSystem>();
-        std::atomic<int> told = 0;
-        qv::PrintSpooler spooler([system](const qv::PrintDocument& d) { return (*system)(d); },
-                                 [&told] { ++told; });
+        qv::PrintSpooler spooler(to(system));
+        QList<PrintFailure> told;
+        QObject listener;
+        connect(&spooler, &qv::PrintSpooler::failed, &listener,
+                [&told](const PrintFailure& f) { told.append(f); }, Qt::QueuedConnection);
         submit(spooler, 1);
         QTRY_COMPARE_WITH_TIMEOUT(system->entered.load(), 1, 5000);
         QVERIFY(!spooler.finish(50ms)); // under way, with nothing behind it
         submit(spooler, 3, 2);
-        QCOMPARE(spooler.delivered(), 0);
         QCOMPARE(spooler.waiting(), 4);
         system->release.set_value();
         // Counted while the thread works, as the dialog at exit does.
         QTRY_COMPARE_WITH_TIMEOUT(spooler.waiting(), 0, 10000);
         QVERIFY(spooler.finish(10s));
-        QCOMPARE(spooler.delivered(), 4);
         QCOMPARE(system->seen(), (std::vector<int>{1, 3, 4}));
-        QCOMPARE(told.load(), 1);
-        QCOMPARE(spooler.takeFailures(), QStringList{"refused"});
-        QVERIFY(spooler.takeFailures().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(told.size(), 1, 5000);
+        QCOMPARE(told.front().reason, PrintFailure::Reason::Refused);
+        QCOMPARE(abandonInTime(spooler), 0);
+        QCOMPARE(told.size(), 1);
     }
 
     // Once the thread is waiting, each new document wakes it at once.
     void aWaitingThreadWakesForEachDocument() {
         auto system = std::make_shared<PrintSystem>();
         system->release.set_value();
-        qv::PrintSpooler spooler([system](const qv::PrintDocument& d) { return (*system)(d); });
+        qv::PrintSpooler spooler(to(system));
         for (int number = 1; number <= 3; ++number) {
             // finish() returns only once the thread is back in its wait.
             submit(spooler, 1, number);
@@ -81,19 +101,25 @@ private slots:
         QCOMPARE(system->seen(), (std::vector<int>{1, 3}));
     }
 
-    // The program can always end: a spooler stuck in the print system is left behind, and its
-    // thread later finishes the document under way without touching what is gone.
-    void endingWhileStuckDoesNotHang() {
+    // The program can always end: giving up cancels the document under way, drops those
+    // behind it, counts both, tells neither as refused, and the thread ends. Nothing comes
+    // out afterwards, and nothing more is taken.
+    void givingUpCancelsAndEndsTheThread() {
         auto system = std::make_shared<PrintSystem>();
-        {
-            qv::PrintSpooler spooler([system](const qv::PrintDocument& d) { return (*system)(d); });
-            submit(spooler, 2);
-            QVERIFY(!spooler.finish(20ms));
-        }
+        qv::PrintSpooler spooler(to(system));
+        int told = 0;
+        connect(&spooler, &qv::PrintSpooler::failed, this, [&told] { ++told; },
+                Qt::DirectConnection);
+        submit(spooler, 3);
+        QTRY_COMPARE_WITH_TIMEOUT(system->entered.load(), 1, 5000);
+        QCOMPARE(abandonInTime(spooler), 3);
+        QCOMPARE(spooler.waiting(), 0);
+        submit(spooler, 1, 5);
+        QCOMPARE(spooler.waiting(), 0);
         system->release.set_value();
-        QTRY_COMPARE_WITH_TIMEOUT(system->seen(), std::vector<int>{1}, 5000);
-        QTest::qWait(100);
-        QCOMPARE(system->seen(), std::vector<int>{1});
+        QVERIFY(system->seen().empty());
+        QCOMPARE(system->entered.load(), 1);
+        QCOMPARE(told, 0);
     }
 };
 

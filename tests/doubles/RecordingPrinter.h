@@ -2,19 +2,21 @@
 
 #include "runtime/Printer.h"
 
+#include <optional>
+
 namespace qv::test {
 
-// A printer whose print system refuses each ended document with the given words, if any.
+// A printer whose print system refuses each ended document with the given reason, if any.
 class RecordingPrinter : public Printer {
 public:
-    QString refusal;
+    std::optional<PrintFailure> refusal;
 
     void PaintPicture(const Picture& picture, float, float) override {
         picture.image(); // the empty picture fails here, as on a printer
     }
     void EndDoc() override {
-        if (!refusal.isEmpty())
-            reportFailure(refusal);
+        if (refusal)
+            emit notPrinted(*refusal);
     }
 };
 

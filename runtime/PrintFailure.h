@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+
+namespace qv {
+
+// Why a card did not reach the printer. The words the user reads are made from it in one place
+// (PrintNews.h); the print system only says what happened.
+struct PrintFailure {
+    enum class Reason {
+        NoPrintSystem,       // no libcups on this computer
+        PrintSystemTooOld,   // a libcups that lacks what the program asks of it
+        Unreachable,         // nothing listens where the print server should be
+        NotAnswering,        // the print server took the connection but stopped answering
+        NoDefaultPrinter,    // the server answers, but no printer is its default
+        Refused,             // the printer would not take the job
+        PageNotMade,         // the page could not be written (temporary folder full?)
+        GivenUp,             // the user, or the end of the program, stopped waiting for it
+        Unexpected,          // anything else going wrong on the way
+    };
+    Reason reason = Reason::Unexpected;
+    QString printer; // the queue, where one was found
+    QString detail;  // the print system's own words, where it gave any
+};
+
+} // namespace qv
+
+Q_DECLARE_METATYPE(qv::PrintFailure)
