@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 using qv::PictureBox;
 using qv::Screen;
@@ -76,6 +77,10 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
         m_untold.append(qv::PrintNews::notPrinted(f));
         tellNotPrinted();
     });
+    // Back from a box, the font dialog or About: what waited is told, once the change of
+    // window has settled.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &Form2::tellNotPrintedSoon);
+    qApp->installEventFilter(this);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -205,7 +210,8 @@ void Form2::tellNotPrinted(bool evenIfBusy) {
     // A box that came up over the input box, the font dialog or About would take the keys
     // meant for them: it waits until the user is back at this window.
     const QWidget* active = QApplication::activeWindow();
-    const bool busy = QApplication::activeModalWidget() || (active && active != this);
+    const bool busy = QApplication::activeModalWidget() ||
+                      (active && active != this && active->isVisible());
     if (m_telling || (busy && !evenIfBusy))
         return;
     m_telling = true;
@@ -214,6 +220,19 @@ void Form2::tellNotPrinted(bool evenIfBusy) {
         qv::runHandler(m_dialogs, [this, &message] { m_dialogs.MsgBox(message); });
     }
     m_telling = false;
+}
+
+void Form2::tellNotPrintedSoon() {
+    if (!m_untold.isEmpty())
+        QTimer::singleShot(0, this, [this] { tellNotPrinted(); });
+}
+
+bool Form2::eventFilter(QObject* watched, QEvent* event) {
+    // A window closing may hand the keyboard back without a word from the platform.
+    if (event->type() == QEvent::Hide && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow())
+        tellNotPrintedSoon();
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form2::Form_Unload() {
@@ -241,13 +260,6 @@ void Form2::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
-}
-
-void Form2::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_untold.isEmpty())
-        // Once the activation that brought the user back has settled.
-        QTimer::singleShot(0, this, [this] { tellNotPrinted(); });
-    QWidget::changeEvent(event);
 }
 
 void Form2::closeEvent(QCloseEvent* event) {

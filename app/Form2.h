@@ -61,7 +61,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Form_Load();
@@ -76,6 +76,7 @@ private:
     // Tells the cards the print system did not take, when no other window has the keyboard, or
     // at once when the window goes.
     void tellNotPrinted(bool evenIfBusy = false);
+    void tellNotPrintedSoon();
     // Screen readers hear what the faces show; their pixels are not touched.
     void nameFaces();
 

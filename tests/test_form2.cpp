@@ -6,8 +6,10 @@
 #include "system/QtDialogs.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 
@@ -179,6 +181,35 @@ private slots:
         QCOMPARE(qv::test::takeProgramEnd().value_or(-1), exitCode);
         QCOMPARE(w.e.dialogs.messages(), told);
         QCOMPARE(qv::test::differingPixels(card, w.form->Picture1->retainedImage()), 0);
+    }
+
+    // A card the print system did not take, told while a box has the keyboard, waits: the
+    // name being typed goes whole into the box, and Return closes the box, not the news. Back
+    // at the window, the news is told, once.
+    void printFailureWaitsForTheKeyboard() {
+        qv::test::MainWindow<Form2> w;
+        w.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+        QInputDialog box(w.form.get());
+        box.setLabelText(QStringLiteral("请输入需要打印的文字"));
+        QTimer::singleShot(0, &box, [&] {
+            // A check that fails here must not leave the box open.
+            auto closeBox = qScopeGuard([&box] { box.done(QDialog::Rejected); });
+            QVERIFY(QTest::qWaitForWindowActive(&box));
+            QTRY_VERIFY(box.isAncestorOf(QApplication::focusWidget()));
+            emit w.e.printer.notPrinted({qv::PrintFailure::Reason::NotAnswering, {}, {}});
+            for (const QChar typed : QStringLiteral("许四海林"))
+                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown,
+                                    QString(typed), Qt::NoModifier);
+            QVERIFY(w.e.dialogs.messages().isEmpty());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QVERIFY(!box.isVisible());
+            closeBox.dismiss();
+        });
+        QCOMPARE(box.exec(), int(QDialog::Accepted));
+        QCOMPARE(box.textValue(), QStringLiteral("许四海林"));
+        QTRY_COMPARE(w.e.dialogs.messages().size(), 1);
+        QVERIFY(w.e.dialogs.messages().front().startsWith("这张桌签没有打印：打印服务没有响应"));
     }
 };
 
