@@ -48,9 +48,9 @@ void PrintWaitDialog::update() {
     const QString text = QStringLiteral("还有 %1 张桌签在等待送往打印机。\n\n"
                                         "打印服务暂时没有响应。桌签一送出，程序就会结束。")
                              .arg(count);
+    // The label alone carries the text: a screen reader reads a dialog's labels with it, and a
+    // description holding the same words would be read a second time.
     m_text->setText(text);
-    // A screen reader reads the count with the dialog, and again when it changes.
-    setAccessibleDescription(text);
 }
 
 } // namespace qv

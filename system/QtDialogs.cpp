@@ -3,14 +3,20 @@
 #include "runtime/App.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCursor>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace qv {
 
@@ -28,6 +34,43 @@ void placeInputBox(QWidget& box) {
              area.top() + (area.height() - box.height()) / 3);
 }
 
+// When a box closes, the window the user was in gets the keyboard back, rather than whichever
+// window the desktop picks: a screen reader then speaks from where the user was, and Esc
+// reaches that window again.
+class ReturnFocus {
+public:
+    ReturnFocus() : m_window(QApplication::activeWindow()) {}
+    ~ReturnFocus() {
+        if (m_window && m_window->isVisible())
+            m_window->activateWindow();
+    }
+    ReturnFocus(const ReturnFocus&) = delete;
+    ReturnFocus& operator=(const ReturnFocus&) = delete;
+
+private:
+    QPointer<QWidget> m_window;
+};
+
+// The dialog's three lists carry no names of their own; a screen reader names them as the
+// columns they stand in, left to right.
+void nameFontLists(QFontDialog& dialog) {
+    static const char* const names[] = {"字体", "字形", "大小"};
+    QList<QListView*> lists = dialog.findChildren<QListView*>();
+    if (lists.size() != 3)
+        return;
+    if (const auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        auto column = [grid](QWidget* list) {
+            int row = 0, col = 0, rowSpan = 0, colSpan = 0;
+            grid->getItemPosition(grid->indexOf(list), &row, &col, &rowSpan, &colSpan);
+            return col;
+        };
+        std::stable_sort(lists.begin(), lists.end(),
+                         [&](QWidget* a, QWidget* b) { return column(a) < column(b); });
+    }
+    for (int i = 0; i < 3; ++i)
+        lists[i]->setAccessibleName(QString::fromUtf8(names[i]));
+}
+
 class QtFontDialog : public FontDialog {
 public:
     void ShowFont() override {
@@ -38,6 +81,8 @@ public:
         dialog.setOption(QFontDialog::ScalableFonts, (Flags() & FontFlags::ScreenFonts) != 0);
         if (!FontName().isEmpty())
             dialog.setCurrentFont(QFont(FontName()));
+        nameFontLists(dialog);
+        const ReturnFocus returnFocus;
         if (dialog.exec() == QDialog::Accepted) {
             const QString family = dialog.selectedFont().family();
             if (!family.isEmpty())
@@ -55,6 +100,7 @@ QString QtDialogs::InputBox(const QString& prompt) {
     box.setOkButtonText(QStringLiteral("确定"));
     box.setCancelButtonText(QStringLiteral("取消"));
     placeInputBox(box);
+    const ReturnFocus returnFocus;
     if (box.exec() != QDialog::Accepted)
         return {};
     return box.textValue();
@@ -68,6 +114,7 @@ void QtDialogs::MsgBox(const QString& prompt) {
     QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
+    const ReturnFocus returnFocus;
     box.exec();
 }
 
@@ -77,9 +124,10 @@ int QtDialogs::PopupMenu(QWidget* owner, const QString& title, const QStringList
     menu.setAccessibleName(title);
     for (const QString& item : items)
         menu.addAction(item);
-    // Once the menu is up, its first item is current, so a screen reader names it at once
-    // and Enter chooses it without a Down first.
-    if (!menu.actions().isEmpty())
+    // Opened from the keyboard, the menu starts on its first item, so a screen reader names it
+    // at once and Enter chooses it. Opened by a click, no item is current: Down, Enter is the
+    // first one.
+    if (at && !menu.actions().isEmpty())
         QMetaObject::invokeMethod(
             &menu, [&menu] { menu.setActiveAction(menu.actions().constFirst()); },
             Qt::QueuedConnection);

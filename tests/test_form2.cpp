@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "Form2.h"
+#include "runtime/Engine.h"
 #include "runtime/PictureBox.h"
 #include "runtime/Screen.h"
 #include "system/QtDialogs.h"
@@ -19,7 +20,8 @@ private slots:
     // The background, both faces, the menu key and Shift+F10 open the menu, each once (a second
     // menu would find no step); the scratch surface, while it shows, does not. A screen reader
     // hears how to open it, what each face shows once it is drawn or turned, and a short word
-    // after each command; the scratch surface drops out once drawn.
+    // after each command; the scratch surface drops out once drawn. How to open the menu is
+    // read until it has been opened.
     void menuAndScreenReader_data() {
         QTest::addColumn<QString>("opener"); // of the first menu; a widget or keys
         QTest::addColumn<QString>("steps");  // items, each with its answer after a blank
@@ -56,7 +58,7 @@ private slots:
         if (!heard)
             QSKIP("the platform has no accessibility to turn on");
         qv::test::MainWindow<Form2> w;
-        bool drawn = false;
+        bool drawn = false, opened = false;
         for (const QString& step : steps.split('|', Qt::SkipEmptyParts)) {
             const qsizetype blank = step.indexOf(' ');
             w.script(step.left(blank), blank < 0 ? QString() : step.mid(blank + 1));
@@ -68,13 +70,15 @@ private slots:
                                   QPoint(100, opener == "Picture2" ? on->height() - 1 : 5));
             drawn =
                 drawn || (on != w.form->Picture3 && step.startsWith("输入 ") && step.size() > 3);
+            opened = opened || on != w.form->Picture3;
             opener = "Picture1";
         }
         auto reads = [](QObject* o, QAccessible::Text text = QAccessible::Name) {
             return QAccessible::queryAccessibleInterface(o)->text(text);
         };
+        // The way into the menu is read with the window until the menu has been found.
         const QString howTo = reads(w.form.get(), QAccessible::Description);
-        QVERIFY(howTo.contains("菜单键") && howTo.contains("Shift+F10"));
+        QCOMPARE(howTo.contains("菜单键") && howTo.contains("Shift+F10"), !opened);
         QCOMPARE(reads(w.form->Picture1), "正向的桌签面：" + upright);
         QCOMPARE(reads(w.form->Picture2), "倒置的桌签面：" + turned);
         QCOMPARE(QAccessible::queryAccessibleInterface(w.form->Picture3)->state().invisible, drawn);
@@ -90,8 +94,8 @@ private slots:
         QCOMPARE(w.e.dialogs.unexpected(), 0);
     }
 
-    // The real boxes: the menu opens on its first item, which a screen reader hears and Enter
-    // chooses; Esc leaves the menu, and the input box whatever was typed, with no answer.
+    // The real boxes: the menu asked for from the keyboard opens on its first item, which a
+    // screen reader hears and Enter chooses; Esc leaves the menu, and the input box whatever was typed, with no answer.
     void realBoxesAnswer_data() {
         QTest::addColumn<bool>("menu");
         QTest::addColumn<int>("key");
@@ -129,6 +133,114 @@ private slots:
             QCOMPARE(current, QStringLiteral("字体"));
             QVERIFY(heard->contains({QAccessible::Focus, QAccessible::MenuItem, "字体", {}}));
         }
+    }
+
+    // The real menu over the main window: a click, left or right, on the background or a face
+    // opens it with no item current, so Down, Enter is 字体; the menu key and Shift+F10 open it
+    // on 字体, so Down moves on to 输入.
+    void menuStartingItem_data() {
+        QTest::addColumn<QString>("opener"); // a widget clicked, or keys
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("current"); // as the menu shows
+        QTest::addColumn<QString>("afterDown");
+        QTest::newRow("left click, upright face") << "Picture1" << int(Qt::LeftButton) << ""
+                                                  << "字体";
+        QTest::newRow("right click, upright face") << "Picture1" << int(Qt::RightButton) << ""
+                                                   << "字体";
+        QTest::newRow("right click, background") << "Form2" << int(Qt::RightButton) << ""
+                                                 << "字体";
+        QTest::newRow("menu key") << "Menu" << 0 << "字体" << "输入";
+        QTest::newRow("Shift+F10") << "Shift+F10" << 0 << "字体" << "输入";
+    }
+    void menuStartingItem() {
+        QFETCH(QString, opener);
+        QFETCH(int, button);
+        QFETCH(QString, current);
+        QFETCH(QString, afterDown);
+        qv::test::TestEngine e;
+        qv::QtDialogs boxes;
+        qv::Engine engine{boxes, e.gdi, e.printer, e.registry, e.shell};
+        Form2 form(engine);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QStringList seen;
+        auto currentItem = [](QMenu* menu) {
+            return menu->activeAction() ? menu->activeAction()->text() : QString();
+        };
+        // Runs inside the menu's own loop, once it has settled.
+        QTimer::singleShot(100, &form, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            seen << currentItem(menu);
+            QTest::keyClick(menu, Qt::Key_Down);
+            seen << currentItem(menu);
+            QTest::keyClick(menu, Qt::Key_Escape);
+        });
+        if (QWidget* on = opener == "Form2" ? &form : form.findChild<QWidget*>(opener))
+            QTest::mouseClick(on, Qt::MouseButton(button), {}, QPoint(5, 5));
+        else
+            QTest::keySequence(&form, QKeySequence(opener));
+        QCOMPARE(seen, (QStringList{current, afterDown}));
+    }
+
+    // With the real menu and input box, what a screen reader is told once a command is done:
+    // its news first, then the window, which has the focus back, by its name alone, the hint on
+    // opening the menu having been read at start.
+    void newsHeardFirst_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("news");
+        QTest::newRow("输入") << "输入" << "正向的桌签面：张三";
+        QTest::newRow("旋转") << "旋转" << "已旋转。倒置的桌签面：空白";
+        QTest::newRow("打印") << "打印" << "正在打印：空白";
+    }
+    void newsHeardFirst() {
+        QFETCH(QString, item);
+        QFETCH(QString, news);
+        QList<qv::test::Heard>* heard = qv::test::listenAsScreenReader();
+        if (!heard)
+            QSKIP("the platform has no accessibility to turn on");
+        qv::test::TestEngine e;
+        qv::QtDialogs boxes;
+        qv::Engine engine{boxes, e.gdi, e.printer, e.registry, e.shell};
+        Form2 form(engine);
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QVERIFY(form.accessibleDescription().contains("Shift+F10"));
+        // Run inside the menu's loop, then the input box's.
+        QTimer::singleShot(100, &form, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QTimer::singleShot(100, &form, [] {
+                // Only 输入 has a box; the others are done by now.
+                QWidget* box = QApplication::activeModalWidget();
+                if (!box)
+                    return;
+                box->findChild<QLineEdit*>()->setText(QStringLiteral("张三"));
+                QTest::keyClick(box, Qt::Key_Return);
+            });
+            for (qsizetype i = 0; i <= Form2::menuItems().indexOf(item); ++i)
+                QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, QPoint(5, 5));
+        // What is spoken once the menu and the box have gone.
+        auto spoken = [heard] {
+            QStringList said;
+            for (const qv::test::Heard& event : *heard) {
+                if (event.type == QAccessible::PopupMenuEnd || event.type == QAccessible::DialogEnd)
+                    said.clear();
+                if (event.type == QAccessible::Focus)
+                    said << "focus " + event.name;
+                if (event.type == QAccessible::ObjectShow && event.role == QAccessible::Notification)
+                    said << "news " + event.name;
+            }
+            return said;
+        };
+        QTRY_COMPARE(spoken().value(spoken().size() - 1), QStringLiteral("focus Quorvel 桌签"));
+        QCOMPARE(spoken(), (QStringList{"news " + news, "focus Quorvel 桌签"}));
+        QVERIFY(form.hasFocus());
+        QCOMPARE(form.accessibleDescription(), QString());
     }
 
     // Run at 96, 120 and 144 dots per inch: the sheet keeps its size in twips, and the card
