@@ -4,10 +4,12 @@
 #include "runtime/Engine.h"
 #include "runtime/PictureBox.h"
 #include "runtime/Screen.h"
+#include "system/PrintWaitDialog.h"
 #include "system/QtDialogs.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -241,6 +243,41 @@ private slots:
         QCOMPARE(spoken(), (QStringList{"news " + news, "focus Quorvel 桌签"}));
         QVERIFY(form.hasFocus());
         QCOMPARE(form.accessibleDescription(), QString());
+    }
+
+    // What a screen reader finds in the real font dialog and in the dialog that waits for the
+    // print service at the end: the font dialog's three lists by the names of their columns,
+    // the waiting dialog's text once only.
+    void realBoxesNamed() {
+        if (!QAccessible::queryAccessibleInterface(qApp))
+            QSKIP("the platform has no accessibility");
+        QStringList lists;
+        QString sizes;
+        // Runs inside the font dialog's loop.
+        QTimer::singleShot(100, qApp, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            QList<QListView*> views = dialog->findChildren<QListView*>();
+            std::sort(views.begin(), views.end(),
+                      [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
+            for (QListView* view : views)
+                lists << view->accessibleName();
+            sizes = views.value(2)->model()->index(0, 0).data().toString();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        qv::QtDialogs().createFontDialog()->ShowFont();
+        QCOMPARE(lists, (QStringList{"字体", "字形", "大小"}));
+        QVERIFY(sizes.toInt() > 0);
+
+        qv::PrintWaitDialog waiting([] { return 2; });
+        QStringList heard;
+        std::function<void(QAccessibleInterface*)> read = [&](QAccessibleInterface* node) {
+            heard << node->text(QAccessible::Name) << node->text(QAccessible::Description);
+            for (int i = 0; i < node->childCount(); ++i)
+                read(node->child(i));
+        };
+        read(QAccessible::queryAccessibleInterface(&waiting));
+        QCOMPARE(heard.filter(QStringLiteral("还有 2 张桌签")).size(), 1);
     }
 
     // Run at 96, 120 and 144 dots per inch: the sheet keeps its size in twips, and the card
