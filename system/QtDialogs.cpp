@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QEventLoop>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -17,6 +18,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <memory>
 
 namespace qv {
 
@@ -49,6 +51,28 @@ public:
 
 private:
     QPointer<QWidget> m_window;
+};
+
+// The input box answers as soon as the user is done with it, but goes only once the program
+// is back in its event loop, after the caller has acted on the answer: a screen reader so hears
+// what the answer did before the window that the keyboard returns to.
+class LingeringInputBox : public QInputDialog {
+public:
+    int ask() {
+        setWindowModality(Qt::ApplicationModal);
+        show();
+        m_loop.exec(QEventLoop::DialogExec);
+        return result();
+    }
+
+protected:
+    void done(int result) override {
+        setResult(result);
+        m_loop.exit();
+    }
+
+private:
+    QEventLoop m_loop;
 };
 
 // The dialog's three lists carry no names of their own; a screen reader names them as the
@@ -93,17 +117,23 @@ public:
 } // namespace
 
 QString QtDialogs::InputBox(const QString& prompt) {
-    QInputDialog box;
-    box.setWindowTitle(App::Title());
-    box.setLabelText(prompt);
-    box.setInputMode(QInputDialog::TextInput);
-    box.setOkButtonText(QStringLiteral("确定"));
-    box.setCancelButtonText(QStringLiteral("取消"));
-    placeInputBox(box);
-    const ReturnFocus returnFocus;
-    if (box.exec() != QDialog::Accepted)
-        return {};
-    return box.textValue();
+    auto* box = new LingeringInputBox;
+    box->setWindowTitle(App::Title());
+    box->setLabelText(prompt);
+    box->setInputMode(QInputDialog::TextInput);
+    box->setOkButtonText(QStringLiteral("确定"));
+    box->setCancelButtonText(QStringLiteral("取消"));
+    placeInputBox(*box);
+    auto returnFocus = std::make_shared<ReturnFocus>();
+    const QString answer = box->ask() == QDialog::Accepted ? box->textValue() : QString();
+    QMetaObject::invokeMethod(
+        box,
+        [box, returnFocus] {
+            box->hide();
+            box->deleteLater();
+        },
+        Qt::QueuedConnection);
+    return answer;
 }
 
 void QtDialogs::MsgBox(const QString& prompt) {
