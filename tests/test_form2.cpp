@@ -97,7 +97,8 @@ private slots:
     }
 
     // The real boxes: the menu asked for from the keyboard opens on its first item, which a
-    // screen reader hears and Enter chooses; Esc leaves the menu, and the input box whatever was typed, with no answer.
+    // screen reader hears and Enter chooses; Esc leaves the menu, and the input box whatever was
+    // typed, with no answer.
     void realBoxesAnswer_data() {
         QTest::addColumn<bool>("menu");
         QTest::addColumn<int>("key");
@@ -145,14 +146,13 @@ private slots:
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("current"); // as the menu shows
         QTest::addColumn<QString>("afterDown");
-        QTest::newRow("left click, upright face") << "Picture1" << int(Qt::LeftButton) << ""
-                                                  << "字体";
-        QTest::newRow("right click, upright face") << "Picture1" << int(Qt::RightButton) << ""
-                                                   << "字体";
-        QTest::newRow("right click, background") << "Form2" << int(Qt::RightButton) << ""
-                                                 << "字体";
+        // clang-format off
+        QTest::newRow("left click, upright face") << "Picture1" << int(Qt::LeftButton) << "" << "字体";
+        QTest::newRow("right click, upright face") << "Picture1" << int(Qt::RightButton) << "" << "字体";
+        QTest::newRow("right click, background") << "Form2" << int(Qt::RightButton) << "" << "字体";
         QTest::newRow("menu key") << "Menu" << 0 << "字体" << "输入";
         QTest::newRow("Shift+F10") << "Shift+F10" << 0 << "字体" << "输入";
+        // clang-format on
     }
     void menuStartingItem() {
         QFETCH(QString, opener);
@@ -194,8 +194,8 @@ private slots:
         QTest::addColumn<QStringList>("spoken");
         const QString back = "focus Quorvel 桌签";
         QTest::newRow("输入") << "输入"
-                            << QStringList{"focus 请输入需要打印的文字", "news 正向的桌签面：张三",
-                                           "box gone", back};
+                              << QStringList{"focus 请输入需要打印的文字",
+                                             "news 正向的桌签面：张三", "box gone", back};
         QTest::newRow("旋转") << "旋转" << QStringList{"news 已旋转。倒置的桌签面：空白", back};
         QTest::newRow("打印") << "打印" << QStringList{"news 正在打印：空白", back};
     }
@@ -239,7 +239,8 @@ private slots:
                     told << "box gone";
                 if (event.type == QAccessible::Focus)
                     told << "focus " + event.name;
-                if (event.type == QAccessible::ObjectShow && event.role == QAccessible::Notification)
+                if (event.type == QAccessible::ObjectShow &&
+                    event.role == QAccessible::Notification)
                     told << "news " + event.name;
             }
             return told;
