@@ -2,11 +2,14 @@
 
 #include "SystemInformation.h"
 #include "runtime/App.h"
+#include "runtime/Dialogs.h"
 #include "runtime/Engine.h"
 #include "runtime/Screen.h"
 #include "runtime/Shell.h"
 #include "runtime/UntrappedErrors.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,8 +20,43 @@
 using qv::Screen;
 
 namespace {
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* label = new QLabel(text, parent);
+// The maker's address: a label to the eye, a link to a screen reader, which can also follow it.
+class LinkLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+signals:
+    void followed();
+};
+
+class AccessibleLink : public QAccessibleWidget {
+public:
+    explicit AccessibleLink(QWidget* label) : QAccessibleWidget(label, QAccessible::Link) {}
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.linked = true;
+        return state;
+    }
+    QStringList actionNames() const override {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction())
+            emit static_cast<LinkLabel*>(widget())->followed();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
+QAccessibleInterface* linkFor(const QString& className, QObject* object) {
+    if (className == QLatin1String(LinkLabel::staticMetaObject.className()))
+        return new AccessibleLink(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
+template <typename Label = QLabel>
+Label* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
+    auto* label = new Label(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(geometry);
     label->setWordWrap(true);
@@ -61,9 +99,13 @@ frmAbout::frmAbout(qv::Engine& engine)
         palette.setColor(QPalette::WindowText, Qt::black);
         black->setPalette(palette);
     }
-    Label1 = makeLabel(this, "Label1", webAddress(), Screen::pixelRect(1080, 1875, 3000, 285));
+    QAccessible::installFactory(linkFor);
+    auto* link = makeLabel<LinkLabel>(this, "Label1", webAddress(),
+                                      Screen::pixelRect(1080, 1875, 3000, 285));
+    connect(link, &LinkLabel::followed, this, [this] { handle(&frmAbout::Label1_Click); });
+    Label1 = link;
     Label1->setCursor(QCursor(QPixmap(QStringLiteral(":/quorvel/hand-cursor.xpm")), 16, 14));
-    Label1->setAccessibleDescription(QStringLiteral("链接：按回车键或空格键打开制作者的网页"));
+    Label1->setAccessibleDescription(QStringLiteral("按回车键或空格键在浏览器中打开制作者的网页"));
     // The keyboard reaches the link with Tab; a click does not move the focus to it.
     Label1->setFocusPolicy(Qt::TabFocus);
     Label1->installEventFilter(this);
@@ -124,8 +166,10 @@ void frmAbout::StartSysInfo() {
 }
 
 void frmAbout::Label1_Click() {
-    // A failure to open the page is not the user's problem to hear about here.
-    m_engine.shell.OpenUrl(webAddress());
+    // With nothing to open the page, the user gets the address to type in elsewhere.
+    if (!m_engine.shell.OpenUrl(webAddress()))
+        m_engine.dialogs.MsgBox(
+            QStringLiteral("没有能打开网页的程序。请在浏览器中输入这个网址：\n\n") + webAddress());
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
@@ -175,3 +219,5 @@ void frmAbout::paintEvent(QPaintEvent* event) {
                            QPoint(right, Screen::pixelsY(2460) + 1)),
                      Qt::white);
 }
+
+#include "frmAbout.moc"

@@ -69,6 +69,8 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
     m_announcer = new Announcer(this);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Quorvel 桌签"));
+    // Read with the window until the menu has been opened once; after that the user knows the
+    // way in, and each return to the window is quiet enough for a command's news to be heard.
     setAccessibleDescription(QStringLiteral("单击窗口、按菜单键或 Shift+F10 打开命令菜单"));
     connect(Picture1, &PictureBox::Click, this, [this] { handle(&Form2::Picture1_Click); });
     connect(Picture2, &PictureBox::Click, this, [this] { handle(&Form2::Picture2_Click); });
@@ -145,9 +147,17 @@ void Form2::showMenu(std::optional<QPoint> at) {
     static void (Form2::*const commands[])() = {&Form2::字体_Click, &Form2::输入_Click,
                                                 &Form2::旋转_Click, &Form2::打印_Click,
                                                 &Form2::关于_Click, &Form2::退出_Click};
+    setAccessibleDescription({});
+    // The window lets go of the focus while its menu is up, so that closing the menu moves
+    // none: a screen reader hears the command's news first, and the window's name after it,
+    // when the focus comes back.
+    const bool hadFocus = hasFocus();
+    clearFocus();
     const int chosen = m_dialogs.PopupMenu(this, menuTitle(), menuItems(), at);
     if (chosen >= 0 && chosen < int(std::size(commands)))
         (this->*commands[chosen])();
+    if (hadFocus && !QApplication::focusWidget())
+        setFocus(Qt::PopupFocusReason);
 }
 
 void Form2::字体_Click() {

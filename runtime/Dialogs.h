@@ -45,8 +45,9 @@ public:
     virtual QString InputBox(const QString& prompt) = 0;
     // Modal, an OK button only, the application's title as caption.
     virtual void MsgBox(const QString& prompt) = 0;
-    // Shows the items at the pointer, or at the given screen position when the menu was asked
-    // for from the keyboard; the index of the chosen item, or -1 when dismissed.
+    // Shows the items at the pointer with no item current; or, asked for from the keyboard, at
+    // the given screen position on its first item. The index of the chosen item, or -1 when
+    // dismissed.
     virtual int PopupMenu(QWidget* owner, const QString& title, const QStringList& items,
                           std::optional<QPoint> at = {}) = 0;
     virtual std::unique_ptr<FontDialog> createFontDialog() = 0;

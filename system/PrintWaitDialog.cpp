@@ -47,9 +47,9 @@ void PrintWaitDialog::update() {
         return;
     m_shown = count;
     const QString text = PrintNews::waiting(count);
+    // The label alone carries the text: a screen reader reads a dialog's labels with it, and a
+    // description holding the same words would be read a second time.
     m_text->setText(text);
-    // A screen reader reads the count with the dialog, and again when it changes.
-    setAccessibleDescription(text);
 }
 
 } // namespace qv

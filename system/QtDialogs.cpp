@@ -3,14 +3,22 @@
 #include "runtime/App.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCursor>
+#include <QEventLoop>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+
+#include <algorithm>
+#include <memory>
 
 namespace qv {
 
@@ -28,6 +36,65 @@ void placeInputBox(QWidget& box) {
              area.top() + (area.height() - box.height()) / 3);
 }
 
+// When a box closes, the window the user was in gets the keyboard back, rather than whichever
+// window the desktop picks: a screen reader then speaks from where the user was, and Esc
+// reaches that window again.
+class ReturnFocus {
+public:
+    ReturnFocus() : m_window(QApplication::activeWindow()) {}
+    ~ReturnFocus() {
+        if (m_window && m_window->isVisible())
+            m_window->activateWindow();
+    }
+    ReturnFocus(const ReturnFocus&) = delete;
+    ReturnFocus& operator=(const ReturnFocus&) = delete;
+
+private:
+    QPointer<QWidget> m_window;
+};
+
+// The input box answers as soon as the user is done with it, but goes only once the program
+// is back in its event loop, after the caller has acted on the answer: a screen reader so hears
+// what the answer did before the window that the keyboard returns to.
+class LingeringInputBox : public QInputDialog {
+public:
+    int ask() {
+        setWindowModality(Qt::ApplicationModal);
+        show();
+        m_loop.exec(QEventLoop::DialogExec);
+        return result();
+    }
+
+protected:
+    void done(int result) override {
+        setResult(result);
+        m_loop.exit();
+    }
+
+private:
+    QEventLoop m_loop;
+};
+
+// The dialog's three lists carry no names of their own; a screen reader names them as the
+// columns they stand in, left to right.
+void nameFontLists(QFontDialog& dialog) {
+    static const char* const names[] = {"字体", "字形", "大小"};
+    QList<QListView*> lists = dialog.findChildren<QListView*>();
+    if (lists.size() != 3)
+        return;
+    if (const auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        auto column = [grid](QWidget* list) {
+            int row = 0, col = 0, rowSpan = 0, colSpan = 0;
+            grid->getItemPosition(grid->indexOf(list), &row, &col, &rowSpan, &colSpan);
+            return col;
+        };
+        std::stable_sort(lists.begin(), lists.end(),
+                         [&](QWidget* a, QWidget* b) { return column(a) < column(b); });
+    }
+    for (int i = 0; i < 3; ++i)
+        lists[i]->setAccessibleName(QString::fromUtf8(names[i]));
+}
+
 class QtFontDialog : public FontDialog {
 public:
     void ShowFont() override {
@@ -38,6 +105,8 @@ public:
         dialog.setOption(QFontDialog::ScalableFonts, (Flags() & FontFlags::ScreenFonts) != 0);
         if (!FontName().isEmpty())
             dialog.setCurrentFont(QFont(FontName()));
+        nameFontLists(dialog);
+        const ReturnFocus returnFocus;
         if (dialog.exec() == QDialog::Accepted) {
             const QString family = dialog.selectedFont().family();
             if (!family.isEmpty())
@@ -48,16 +117,23 @@ public:
 } // namespace
 
 QString QtDialogs::InputBox(const QString& prompt) {
-    QInputDialog box;
-    box.setWindowTitle(App::Title());
-    box.setLabelText(prompt);
-    box.setInputMode(QInputDialog::TextInput);
-    box.setOkButtonText(QStringLiteral("确定"));
-    box.setCancelButtonText(QStringLiteral("取消"));
-    placeInputBox(box);
-    if (box.exec() != QDialog::Accepted)
-        return {};
-    return box.textValue();
+    auto* box = new LingeringInputBox;
+    box->setWindowTitle(App::Title());
+    box->setLabelText(prompt);
+    box->setInputMode(QInputDialog::TextInput);
+    box->setOkButtonText(QStringLiteral("确定"));
+    box->setCancelButtonText(QStringLiteral("取消"));
+    placeInputBox(*box);
+    auto returnFocus = std::make_shared<ReturnFocus>();
+    const QString answer = box->ask() == QDialog::Accepted ? box->textValue() : QString();
+    QMetaObject::invokeMethod(
+        box,
+        [box, returnFocus] {
+            box->hide();
+            box->deleteLater();
+        },
+        Qt::QueuedConnection);
+    return answer;
 }
 
 void QtDialogs::MsgBox(const QString& prompt) {
@@ -68,6 +144,7 @@ void QtDialogs::MsgBox(const QString& prompt) {
     QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
+    const ReturnFocus returnFocus;
     box.exec();
 }
 
@@ -77,9 +154,10 @@ int QtDialogs::PopupMenu(QWidget* owner, const QString& title, const QStringList
     menu.setAccessibleName(title);
     for (const QString& item : items)
         menu.addAction(item);
-    // Once the menu is up, its first item is current, so a screen reader names it at once
-    // and Enter chooses it without a Down first.
-    if (!menu.actions().isEmpty())
+    // Opened from the keyboard, the menu starts on its first item, so a screen reader names it
+    // at once and Enter chooses it. Opened by a click, no item is current: Down, Enter is the
+    // first one.
+    if (at && !menu.actions().isEmpty())
         QMetaObject::invokeMethod(
             &menu, [&menu] { menu.setActiveAction(menu.actions().constFirst()); },
             Qt::QueuedConnection);

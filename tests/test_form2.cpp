@@ -1,13 +1,16 @@
 #include "TestSupport.h"
 
 #include "Form2.h"
+#include "runtime/Engine.h"
 #include "runtime/PictureBox.h"
 #include "runtime/Screen.h"
+#include "system/PrintWaitDialog.h"
 #include "system/QtDialogs.h"
 
 #include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QScopeGuard>
 #include <QScreen>
@@ -21,7 +24,8 @@ private slots:
     // The background, both faces, the menu key and Shift+F10 open the menu, each once (a second
     // menu would find no step); the scratch surface, while it shows, does not. A screen reader
     // hears how to open it, what each face shows once it is drawn or turned, and a short word
-    // after each command; the scratch surface drops out once drawn.
+    // after each command; the scratch surface drops out once drawn. How to open the menu is
+    // read until it has been opened.
     void menuAndScreenReader_data() {
         QTest::addColumn<QString>("opener"); // of the first menu; a widget or keys
         QTest::addColumn<QString>("steps");  // items, each with its answer after a blank
@@ -58,7 +62,7 @@ private slots:
         if (!heard)
             QSKIP("the platform has no accessibility to turn on");
         qv::test::MainWindow<Form2> w;
-        bool drawn = false;
+        bool drawn = false, opened = false;
         for (const QString& step : steps.split('|', Qt::SkipEmptyParts)) {
             const qsizetype blank = step.indexOf(' ');
             w.script(step.left(blank), blank < 0 ? QString() : step.mid(blank + 1));
@@ -70,13 +74,15 @@ private slots:
                                   QPoint(100, opener == "Picture2" ? on->height() - 1 : 5));
             drawn =
                 drawn || (on != w.form->Picture3 && step.startsWith("输入 ") && step.size() > 3);
+            opened = opened || on != w.form->Picture3;
             opener = "Picture1";
         }
         auto reads = [](QObject* o, QAccessible::Text text = QAccessible::Name) {
             return QAccessible::queryAccessibleInterface(o)->text(text);
         };
+        // The way into the menu is read with the window until the menu has been found.
         const QString howTo = reads(w.form.get(), QAccessible::Description);
-        QVERIFY(howTo.contains("菜单键") && howTo.contains("Shift+F10"));
+        QCOMPARE(howTo.contains("菜单键") && howTo.contains("Shift+F10"), !opened);
         QCOMPARE(reads(w.form->Picture1), "正向的桌签面：" + upright);
         QCOMPARE(reads(w.form->Picture2), "倒置的桌签面：" + turned);
         QCOMPARE(QAccessible::queryAccessibleInterface(w.form->Picture3)->state().invisible, drawn);
@@ -92,8 +98,9 @@ private slots:
         QCOMPARE(w.e.dialogs.unexpected(), 0);
     }
 
-    // The real boxes: the menu opens on its first item, which a screen reader hears and Enter
-    // chooses; Esc leaves the menu, and the input box whatever was typed, with no answer.
+    // The real boxes: the menu asked for from the keyboard opens on its first item, which a
+    // screen reader hears and Enter chooses; Esc leaves the menu, and the input box whatever was
+    // typed, with no answer.
     void realBoxesAnswer_data() {
         QTest::addColumn<bool>("menu");
         QTest::addColumn<int>("key");
@@ -131,6 +138,126 @@ private slots:
             QCOMPARE(current, QStringLiteral("字体"));
             QVERIFY(heard->contains({QAccessible::Focus, QAccessible::MenuItem, "字体", {}}));
         }
+    }
+
+    // The real menu and input box over the main window. A click, left or right, on a face or
+    // the background opens the menu with no item current, so Down, Enter is 字体; the menu key
+    // and Shift+F10 open it on 字体. Once the menu has gone, a screen reader hears the command's
+    // news first (after the input box's field, before the box goes), then the window, which
+    // has the focus back, by its name alone: the hint on opening the menu was read at start.
+    void realMenuAndNews_data() {
+        QTest::addColumn<QString>("opener"); // a widget clicked, or keys
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("current"); // as the menu shows
+        QTest::addColumn<int>("downs");       // to the command
+        QTest::addColumn<QStringList>("spoken");
+        const QString back = "focus Quorvel 桌签";
+        const QStringList input{"focus 请输入需要打印的文字", "news 正向的桌签面：张三", "box gone",
+                                back};
+        const QStringList rotate{"news 已旋转。倒置的桌签面：空白", back};
+        // clang-format off
+        QTest::newRow("输入, left click") << "Picture1" << int(Qt::LeftButton) << "" << 2 << input;
+        QTest::newRow("旋转, right click") << "Picture2" << int(Qt::RightButton) << "" << 3 << rotate;
+        QTest::newRow("打印, right click on the background")
+            << "Form2" << int(Qt::RightButton) << "" << 4 << QStringList{"news 正在打印：空白", back};
+        QTest::newRow("旋转, menu key") << "Menu" << 0 << "字体" << 2 << rotate;
+        QTest::newRow("输入, Shift+F10") << "Shift+F10" << 0 << "字体" << 1 << input;
+        // clang-format on
+    }
+    void realMenuAndNews() {
+        QFETCH(QString, opener);
+        QFETCH(int, button);
+        QFETCH(QString, current);
+        QFETCH(int, downs);
+        QFETCH(QStringList, spoken);
+        QList<qv::test::Heard>* heard = qv::test::listenAsScreenReader();
+        if (!heard)
+            QSKIP("the platform has no accessibility to turn on");
+        qv::test::TestEngine e;
+        qv::QtDialogs boxes;
+        qv::Engine engine{boxes, e.gdi, e.printer, e.registry, e.shell};
+        Form2 form(engine);
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QVERIFY(form.accessibleDescription().contains("Shift+F10"));
+        QString shown = "(no menu)";
+        // Run inside the menu's loop, then the input box's.
+        QTimer::singleShot(100, &form, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            shown = menu->activeAction() ? menu->activeAction()->text() : QString();
+            QTimer::singleShot(100, &form, [] {
+                // Only 输入 has a box; the others are done by now.
+                QWidget* box = QApplication::activeModalWidget();
+                if (!box)
+                    return;
+                box->findChild<QLineEdit*>()->setText(QStringLiteral("张三"));
+                QTest::keyClick(box, Qt::Key_Return);
+            });
+            for (int i = 0; i < downs; ++i)
+                QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        if (QWidget* on = opener == "Form2" ? &form : form.findChild<QWidget*>(opener))
+            QTest::mouseClick(on, Qt::MouseButton(button), {}, QPoint(5, on->height() - 5));
+        else
+            QTest::keySequence(&form, QKeySequence(opener));
+        auto said = [heard] {
+            QStringList told;
+            for (const qv::test::Heard& event : *heard) {
+                if (event.type == QAccessible::PopupMenuEnd)
+                    told.clear();
+                if (event.type == QAccessible::DialogEnd)
+                    told << "box gone";
+                if (event.type == QAccessible::Focus)
+                    told << "focus " + event.name;
+                if (event.type == QAccessible::ObjectShow &&
+                    event.role == QAccessible::Notification)
+                    told << "news " + event.name;
+            }
+            return told;
+        };
+        QCOMPARE(shown, current);
+        QTRY_COMPARE(said().value(said().size() - 1), spoken.constLast());
+        QCOMPARE(said(), spoken);
+        QVERIFY(form.hasFocus());
+        QCOMPARE(form.accessibleDescription(), QString());
+    }
+
+    // What a screen reader finds in the real font dialog and in the dialog that waits for the
+    // print service at the end: the font dialog's three lists by the names of their columns,
+    // the waiting dialog's text once only.
+    void realBoxesNamed() {
+        if (!QAccessible::queryAccessibleInterface(qApp))
+            QSKIP("the platform has no accessibility");
+        QStringList lists;
+        QString sizes;
+        // Runs inside the font dialog's loop.
+        QTimer::singleShot(100, qApp, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            QList<QListView*> views = dialog->findChildren<QListView*>();
+            std::sort(views.begin(), views.end(),
+                      [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
+            for (QListView* view : views)
+                lists << view->accessibleName();
+            sizes = views.value(2)->model()->index(0, 0).data().toString();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        qv::QtDialogs().createFontDialog()->ShowFont();
+        QCOMPARE(lists, (QStringList{"字体", "字形", "大小"}));
+        QVERIFY(sizes.toInt() > 0);
+
+        qv::PrintWaitDialog waiting([] { return 2; });
+        QStringList heard;
+        std::function<void(QAccessibleInterface*)> read = [&](QAccessibleInterface* node) {
+            heard << node->text(QAccessible::Name) << node->text(QAccessible::Description);
+            for (int i = 0; i < node->childCount(); ++i)
+                read(node->child(i));
+        };
+        read(QAccessible::queryAccessibleInterface(&waiting));
+        QCOMPARE(heard.filter(QStringLiteral("还有 2 张桌签")).size(), 1);
     }
 
     // Run at 96, 120 and 144 dots per inch: the sheet keeps its size in twips, and the card

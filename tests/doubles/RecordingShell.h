@@ -11,10 +11,11 @@ namespace qv::test {
 class RecordingShell : public Shell {
 public:
     QStringList opened, started, files;
+    bool opensUrls = true; // false: no program on this desktop opens an address
 
     bool OpenUrl(const QString& address) override {
         opened.append(address);
-        return true;
+        return opensUrls;
     }
     void StartProgram(const QString& path) override {
         started.append(path);
