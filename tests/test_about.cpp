@@ -4,16 +4,10 @@
 #include "about/SystemInformation.h"
 #include "about/frmAbout.h"
 #include "runtime/PictureBox.h"
-#include "system/Startup.h"
-#include "system/SystemRegistry.h"
-#include "system/Translations.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
-#include <QLibraryInfo>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 using namespace qv;
 class TestAbout : public QObject {
@@ -92,36 +86,6 @@ private slots:
         QVERIFY(dialog);
         QTest::keyClick(d.Label1, Qt::Key_Escape);
         QVERIFY(!d.isVisible());
-    }
-
-    // The system's services: its store looks the tool up when asked for, the newer hardinfo2
-    // first, nothing once PATH holds neither; a warning while the application object is made
-    // does not end the program, only a display that cannot open does; Qt's own dialog texts are
-    // in Chinese. Last, as the translations stay.
-    void systemServices() {
-        QTemporaryDir dir;
-        for (const QString name : {"hardinfo", "hardinfo2"})
-            QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly) &&
-                    QFile::setPermissions(dir.filePath(name), QFile::ReadOwner | QFile::ExeOwner));
-        SystemRegistry store;
-        const QByteArray path = qgetenv("PATH");
-        auto lookUp = [&](const QByteArray& on) {
-            qputenv("PATH", on);
-            QString found;
-            about::GetKeyValue(store, Registry::HKEY_LOCAL_MACHINE, about::ToolPathKey, "PATH",
-                               found);
-            qputenv("PATH", path);
-            return found;
-        };
-        QCOMPARE(lookUp(dir.path().toLocal8Bit()), dir.filePath("hardinfo2"));
-        QCOMPARE(lookUp("/nonexistent"), QString());
-        installStartupMessageHandler();
-        qWarning("a warning, not a display that cannot open");
-        removeStartupMessageHandler();
-        if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_zh_CN.qm"))
-            QSKIP("Qt's Chinese translations (qt6-translations-l10n) are not installed");
-        QVERIFY(installQtTranslations());
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
     }
 };
 

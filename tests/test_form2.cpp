@@ -3,13 +3,9 @@
 #include "Form2.h"
 #include "runtime/PictureBox.h"
 #include "runtime/Screen.h"
-#include "system/QtDialogs.h"
 
 #include <QApplication>
-#include <QLineEdit>
-#include <QMenu>
 #include <QScreen>
-#include <QTimer>
 
 class TestForm2 : public QObject {
     Q_OBJECT
@@ -88,47 +84,6 @@ private slots:
         QCOMPARE(notifications.join('|'), spoken);
         QCOMPARE(renamed.value(renamed.size() - 1), "正向的桌签面：" + upright);
         QCOMPARE(w.e.dialogs.unexpected(), 0);
-    }
-
-    // The real boxes: the menu opens on its first item, which a screen reader hears and Enter
-    // chooses; Esc leaves the menu, and the input box whatever was typed, with no answer.
-    void realBoxesAnswer_data() {
-        QTest::addColumn<bool>("menu");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("answer"); // the menu's: the chosen item's index
-        QTest::newRow("menu, Enter") << true << int(Qt::Key_Return) << "0";
-        QTest::newRow("menu, Esc") << true << int(Qt::Key_Escape) << "-1";
-        QTest::newRow("input box, Enter") << false << int(Qt::Key_Return) << "张三";
-        QTest::newRow("input box, Esc") << false << int(Qt::Key_Escape) << "";
-    }
-    void realBoxesAnswer() {
-        QFETCH(bool, menu);
-        QFETCH(int, key);
-        QFETCH(QString, answer);
-        QList<qv::test::Heard>* heard = qv::test::listenAsScreenReader();
-        if (menu && !heard)
-            QSKIP("the platform has no accessibility to turn on");
-        QString current;
-        // Runs inside the box's own loop, once the box has settled.
-        QTimer::singleShot(100, qApp, [&] {
-            QWidget* box =
-                menu ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
-            if (auto* popup = qobject_cast<QMenu*>(box))
-                current = popup->activeAction() ? popup->activeAction()->text() : QString();
-            else
-                box->findChild<QLineEdit*>()->setText(QStringLiteral("张三"));
-            // Without a current item Enter would leave the menu open.
-            QTest::keyClick(box, menu && current.isEmpty() ? Qt::Key_Escape : Qt::Key(key));
-        });
-        qv::QtDialogs boxes;
-        QCOMPARE(menu ? QString::number(boxes.PopupMenu(nullptr, Form2::menuTitle(),
-                                                        Form2::menuItems(), QPoint(100, 100)))
-                      : boxes.InputBox(QStringLiteral("姓名")),
-                 answer);
-        if (menu) {
-            QCOMPARE(current, QStringLiteral("字体"));
-            QVERIFY(heard->contains({QAccessible::Focus, QAccessible::MenuItem, "字体", {}}));
-        }
     }
 
     // Run at 96, 120 and 144 dots per inch: the sheet keeps its size in twips, and the card

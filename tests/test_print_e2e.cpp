@@ -2,10 +2,11 @@
 // any of its queues lands as PostScript in the server's own output folder. Run once at the
 // normal scale and once with the desktop scaled.
 #include "EngineBundle.h"
-#include "TestSupport.h"
+#include "SystemTestSupport.h"
 
 #include "Form2.h"
 #include "runtime/PictureBox.h"
+#include "system/QtGdi.h"
 #include "system/QtPrinter.h"
 #include "system/QtShell.h"
 
@@ -72,7 +73,7 @@ QImage page(const QString& job) {
 
 class TestPrintEndToEnd : public QObject {
     Q_OBJECT
-    qv::test::EngineBundle<qv::QtPrinter, qv::QtShell> m_engine;
+    qv::test::EngineBundle<qv::QtPrinter, qv::QtShell, qv::QtGdi> m_engine;
     std::unique_ptr<Form2> m_form;
     QByteArray m_address;
 
@@ -101,7 +102,7 @@ private slots:
     void initTestCase() {
         if (server().isEmpty() || qEnvironmentVariableIsEmpty("CUPS_SERVER"))
             QSKIP("no private print server (scripts/test.sh starts one when run as root)");
-        qv::test::setUpProgramEnvironment();
+        qv::test::setUpSystemEnvironment();
         m_address = qgetenv("CUPS_SERVER");
     }
     // Two cards, on any desktop scale and whether the program goes on or ends (退出). Each page
