@@ -15,7 +15,6 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QScreen>
 
@@ -47,7 +46,6 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
       CommonDialog1(engine.dialogs.createFontDialog()) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Quorvel"));
-    setWindowIcon(QIcon(QStringLiteral(":/quorvel/hand.xpm")));
     setAutoFillBackground(true);
     QPalette background = palette();
     background.setColor(QPalette::Window, background.color(QPalette::Base));

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QThread>
 
 namespace qv {
@@ -46,7 +48,11 @@ QString App::Version() {
 void App::setUp() {
     QApplication::setApplicationName(Title());
     QApplication::setApplicationVersion(Version());
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvel/hand.xpm")));
+    // Every window's icon. Read as the XPM it is: a reader left to guess loads each image-format
+    // plugin, and libjpeg with one of them, before it reaches its own XPM reader.
+    QImageReader icon(QStringLiteral(":/quorvel/hand.xpm"), "xpm");
+    icon.setAutoDetectImageFormat(false);
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon.read())));
 }
 
 void App::End(int exitCode) {
