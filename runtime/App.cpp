@@ -2,9 +2,13 @@
 
 #include "runtime/Version.h"
 
+// The window icon, compiled in as XPM is meant to be: read from the resources it would pass
+// through an image reader, which scans the image plugins first and, left to guess the format,
+// loads them all (libjpeg with one of them).
+#include "hand.xpm"
+
 #include <QApplication>
 #include <QIcon>
-#include <QImageReader>
 #include <QPixmap>
 #include <QThread>
 
@@ -48,11 +52,8 @@ QString App::Version() {
 void App::setUp() {
     QApplication::setApplicationName(Title());
     QApplication::setApplicationVersion(Version());
-    // Every window's icon. Read as the XPM it is: a reader left to guess loads each image-format
-    // plugin, and libjpeg with one of them, before it reaches its own XPM reader.
-    QImageReader icon(QStringLiteral(":/quorvel/hand.xpm"), "xpm");
-    icon.setAutoDetectImageFormat(false);
-    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon.read())));
+    // Every window's icon.
+    QApplication::setWindowIcon(QIcon(QPixmap(hand)));
 }
 
 void App::End(int exitCode) {
