@@ -1,7 +1,6 @@
 #include "Form2.h"
 
 #include "about/SystemInformationKeys.h"
-
 #include "runtime/App.h"
 #include "runtime/Engine.h"
 #include "system/FontMapping.h"
