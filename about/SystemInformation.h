@@ -1,7 +1,7 @@
 #pragma once
 
 #include "runtime/Registry.h"
-#include "runtime/SystemInformationKeys.h"
+#include "SystemInformationKeys.h"
 
 #include <QString>
 

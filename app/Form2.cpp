@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
@@ -51,7 +50,6 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
       CommonDialog1(engine.dialogs.createFontDialog()) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Quorvel"));
-    setWindowIcon(QIcon(QStringLiteral(":/quorvel/hand.xpm")));
     setAutoFillBackground(true);
     QPalette background = palette();
     background.setColor(QPalette::Window, background.color(QPalette::Base));

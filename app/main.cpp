@@ -1,5 +1,6 @@
 #include "Form2.h"
 
+#include "about/SystemInformationKeys.h"
 #include "runtime/App.h"
 #include "runtime/Engine.h"
 #include "runtime/PrintNews.h"
@@ -35,7 +36,7 @@ int main(int argc, char* argv[]) {
     qv::QtDialogs dialogs;
     qv::QtGdi gdi;
     qv::QtPrinter printer;
-    qv::SystemRegistry registry;
+    qv::SystemRegistry registry(qv::sysinfo::ToolPathKey, qv::sysinfo::ToolPathValue);
     qv::QtShell shell;
     qv::Engine engine{dialogs, gdi, printer, registry, shell};
     QPointer<Form2> window = new Form2(engine);

@@ -1,8 +1,9 @@
 #include "HalfTurn.h"
 
+#include "ReversedCopy.h"
+
 #include "runtime/Conversions.h"
 #include "runtime/PictureBox.h"
-#include "runtime/ReversedCopy.h"
 #include "runtime/RuntimeError.h"
 
 #include <QImage>

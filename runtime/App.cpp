@@ -2,8 +2,14 @@
 
 #include "runtime/Version.h"
 
+// The window icon, compiled in as XPM is meant to be: read from the resources it would pass
+// through an image reader, which scans the image plugins first and, left to guess the format,
+// loads them all (libjpeg with one of them).
+#include "hand.xpm"
+
 #include <QApplication>
 #include <QIcon>
+#include <QPixmap>
 #include <QThread>
 
 namespace qv {
@@ -46,7 +52,8 @@ QString App::Version() {
 void App::setUp() {
     QApplication::setApplicationName(Title());
     QApplication::setApplicationVersion(Version());
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvel/hand.xpm")));
+    // Every window's icon.
+    QApplication::setWindowIcon(QIcon(QPixmap(hand)));
 }
 
 void App::End(int exitCode) {

@@ -25,6 +25,25 @@ else
     echo "Not root: the printing tests through a real print server are skipped."
 fi
 
+echo "== The layers: card/, print/, about/ and app/ cannot include system/"
+(
+    flags=$PWD/build/include
+    probe=$(mktemp -d)
+    trap 'rm -rf "$probe"' EXIT
+    # Compiled in an empty folder of its own, so only the flags find headers.
+    cd "$probe"
+    try() { c++ -std=c++20 -fPIC -fsyntax-only @"$flags/$1.flags" -x c++ - <<<"$2"; }
+    for library in quorvel_card quorvel_print quorvel_about quorvel_app; do
+        # The same command builds with the runtime, so a failure below is the layers' doing.
+        try $library '#include "runtime/PictureBox.h"'
+        if try $library '#include "system/FontMapping.h"' 2>"$probe/error"; then
+            echo "$library compiles an include of system/" >&2
+            exit 1
+        fi
+        grep -q 'system/FontMapping.h: No such file' "$probe/error"
+    done
+)
+
 echo "== Test suite"
 ctest --test-dir build --output-on-failure
 

@@ -1,7 +1,6 @@
 #include "SystemRegistry.h"
 
 #include "runtime/AnsiCodePage.h"
-#include "runtime/SystemInformationKeys.h"
 #include "ProgramSearch.h"
 
 #include <cstring>
@@ -10,7 +9,7 @@ namespace qv {
 
 namespace {
 // Registry names compare without regard to ASCII case.
-bool sameName(const QByteArray& a, const char* b) {
+bool sameName(const QByteArray& a, const QByteArray& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 } // namespace
@@ -19,7 +18,7 @@ std::int32_t SystemRegistry::RegOpenKeyExA(Key root, const QByteArray& subKey, s
                                            std::uint32_t, Key& result) {
     if (root != HKEY_LOCAL_MACHINE)
         return ERROR_INVALID_HANDLE;
-    if (!sameName(subKey, sysinfo::ToolPathKey))
+    if (!sameName(subKey, m_toolKey))
         return ERROR_FILE_NOT_FOUND;
     // Searched when asked for, not at start: a program installed meanwhile is found too.
     const QString program = findSystemInformationProgram();
@@ -36,7 +35,7 @@ std::int32_t SystemRegistry::RegQueryValueExA(Key key, const QByteArray& valueNa
                                               std::uint32_t& size) {
     if (!m_open.count(key))
         return ERROR_INVALID_HANDLE;
-    if (!sameName(valueName, sysinfo::ToolPathValue))
+    if (!sameName(valueName, m_toolValue))
         return ERROR_FILE_NOT_FOUND;
     const auto length = std::uint32_t(m_programPath.size());
     if (length > size) {

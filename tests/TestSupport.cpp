@@ -1,7 +1,6 @@
 #include "TestSupport.h"
 
 #include "runtime/App.h"
-#include "system/FontMapping.h"
 
 // Qt's platform headers (qt6-base-private-dev) let the tests turn accessibility on.
 #include <private/qguiapplication_p.h>
@@ -31,7 +30,6 @@ QList<Heard>* listenAsScreenReader() {
 }
 
 void setUpProgramEnvironment() {
-    installFontMapping();
     App::setEndAction([](int exitCode) { programEnd = exitCode; });
 }
 

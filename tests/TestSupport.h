@@ -14,9 +14,10 @@
 
 namespace qv::test {
 
-// Call at the start of each test program that shows windows: the program's font mapping, and
-// an end of the program that is only recorded, so a test that ends it (or fails into the
-// untrapped-error report) leaves the next test its windows.
+// Call at the start of each test program that shows windows: an end of the program that is only
+// recorded, so a test that ends it (or fails into the untrapped-error report) leaves the next
+// test its windows. Faces are Qt's own choice here; the program's font mapping is system/'s
+// (SystemTestSupport.h).
 void setUpProgramEnvironment();
 // The exit code of the last end of the program since the last call, if it ended.
 std::optional<int> takeProgramEnd();

@@ -5,20 +5,10 @@
 #include "about/frmAbout.h"
 #include "runtime/Engine.h"
 #include "runtime/PictureBox.h"
-#include "system/QtDialogs.h"
-#include "system/QtShell.h"
-#include "system/Startup.h"
-#include "system/SystemRegistry.h"
-#include "system/Translations.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
-#include <QLibraryInfo>
-#include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
 
 using namespace qv;
 class TestAbout : public QObject {
@@ -102,111 +92,6 @@ private slots:
         QVERIFY(dialog);
         QTest::keyClick(d.Label1, Qt::Key_Escape);
         QVERIFY(!d.isVisible());
-    }
-
-    // The real desktop starts only programs: a file that is not one (plain text, or text marked
-    // executable with no interpreter line) is told as system information being unavailable,
-    // and the dialog stays.
-    void realShellStartsOnlyPrograms_data() {
-        QTest::addColumn<QByteArray>("content"); // of the file location 1 names; null: /bin/true
-        QTest::addColumn<bool>("executable");
-        QTest::addColumn<QStringList>("told");
-        const QStringList unavailable{QStringLiteral("此时系统信息不可用")};
-        QTest::newRow("a program") << QByteArray() << true << QStringList();
-        QTest::newRow("text") << QByteArray("系统信息\n") << false << unavailable;
-        QTest::newRow("text marked executable") << QByteArray("系统信息\n") << true << unavailable;
-    }
-    void realShellStartsOnlyPrograms() {
-        QFETCH(QByteArray, content);
-        QFETCH(bool, executable);
-        QFETCH(QStringList, told);
-        QTemporaryDir dir;
-        QString tool = dir.filePath(QStringLiteral("系统信息"));
-        QFile file(tool);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        file.close();
-        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
-                                    (executable ? QFile::ExeOwner : QFile::Permissions())));
-        if (content.isNull())
-            tool = QStringLiteral("/bin/true");
-        test::TestEngine e;
-        QtShell shell;
-        Engine engine{e.dialogs, e.gdi, e.printer, e.registry, shell};
-        e.registry.setValue(about::ToolPathKey, "PATH", Registry::REG_SZ, tool.toUtf8() + '\0');
-        frmAbout dialog(engine);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QTest::mouseClick(dialog.cmdSysInfo, Qt::LeftButton);
-        QCOMPARE(e.dialogs.messages(), told);
-        QVERIFY(dialog.isVisible());
-    }
-
-    // A screen reader hears the link as a link, with what it opens, and can follow it; after
-    // the real message box of the system-information button closes, the keyboard is back in
-    // About, where Esc closes it.
-    void screenReaderInAbout() {
-        QList<test::Heard>* heard = test::listenAsScreenReader();
-        if (!heard)
-            QSKIP("the platform has no accessibility to turn on");
-        test::MainWindow<Form2> w;
-        QtDialogs boxes;
-        Engine engine{boxes, w.e.gdi, w.e.printer, w.e.registry, w.e.shell};
-        QPointer<frmAbout> dialog = new frmAbout(engine);
-        dialog->show();
-        dialog->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
-        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(dialog->Label1);
-        QCOMPARE(link->role(), QAccessible::Link);
-        QCOMPARE(link->text(QAccessible::Name), frmAbout::webAddress());
-        QVERIFY(link->text(QAccessible::Description).contains("网页"));
-        QVERIFY(link->actionInterface());
-        link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(w.e.shell.opened, QStringList(frmAbout::webAddress()));
-        QString told;
-        // Runs inside the box's own loop.
-        QTimer::singleShot(100, dialog, [&told] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            told = box->text();
-            QTest::keyClick(box, Qt::Key_Return);
-        });
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), dialog->cmdSysInfo);
-        QTest::keyClick(dialog->cmdSysInfo, Qt::Key_Space);
-        QCOMPARE(told, QStringLiteral("此时系统信息不可用"));
-        QTRY_COMPARE(QApplication::activeWindow(), dialog.data());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        QTRY_VERIFY(!dialog);
-    }
-
-    // The system's services: its store looks the tool up when asked for, the newer hardinfo2
-    // first, nothing once PATH holds neither; a warning while the application object is made
-    // does not end the program, only a display that cannot open does; Qt's own dialog texts are
-    // in Chinese. Last, as the translations stay.
-    void systemServices() {
-        QTemporaryDir dir;
-        for (const QString name : {"hardinfo", "hardinfo2"})
-            QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly) &&
-                    QFile::setPermissions(dir.filePath(name), QFile::ReadOwner | QFile::ExeOwner));
-        SystemRegistry store;
-        const QByteArray path = qgetenv("PATH");
-        auto lookUp = [&](const QByteArray& on) {
-            qputenv("PATH", on);
-            QString found;
-            about::GetKeyValue(store, Registry::HKEY_LOCAL_MACHINE, about::ToolPathKey, "PATH",
-                               found);
-            qputenv("PATH", path);
-            return found;
-        };
-        QCOMPARE(lookUp(dir.path().toLocal8Bit()), dir.filePath("hardinfo2"));
-        QCOMPARE(lookUp("/nonexistent"), QString());
-        installStartupMessageHandler();
-        qWarning("a warning, not a display that cannot open");
-        removeStartupMessageHandler();
-        if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_zh_CN.qm"))
-            QSKIP("Qt's Chinese translations (qt6-translations-l10n) are not installed");
-        QVERIFY(installQtTranslations());
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
     }
 };
 

@@ -1,6 +1,7 @@
-#include "TestSupport.h"
+#include "SystemTestSupport.h"
 
 #include "print/Module1.h"
+#include "system/QtGdi.h"
 
 #include <QTest>
 #include <QWidget>

@@ -2,10 +2,11 @@
 // any of its queues lands as PostScript in the server's own output folder. Run once at the
 // normal scale and once with the desktop scaled.
 #include "EngineBundle.h"
-#include "TestSupport.h"
+#include "SystemTestSupport.h"
 
 #include "Form2.h"
 #include "runtime/PictureBox.h"
+#include "system/QtGdi.h"
 #include "system/QtPrinter.h"
 #include "system/QtShell.h"
 
@@ -72,7 +73,7 @@ class TestPrintEndToEnd : public QObject {
     Q_OBJECT
     // A server that stops answering is given up on after this long here; users wait a minute.
     static constexpr std::chrono::milliseconds AnswerWithin = 3s;
-    using Engine = qv::test::EngineBundle<qv::QtPrinter, qv::QtShell>;
+    using Engine = qv::test::EngineBundle<qv::QtPrinter, qv::QtShell, qv::QtGdi>;
     std::unique_ptr<Engine> m_engine;
     std::unique_ptr<Form2> m_form;
     QByteArray m_address;
@@ -130,7 +131,7 @@ private slots:
     void initTestCase() {
         if (server().isEmpty() || qEnvironmentVariableIsEmpty("CUPS_SERVER"))
             QSKIP("no private print server (scripts/test.sh starts one when run as root)");
-        qv::test::setUpProgramEnvironment();
+        qv::test::setUpSystemEnvironment();
         m_address = qgetenv("CUPS_SERVER");
         // A queue printable up to the paper's edge.
         run("sh", {"-c", "sed 's/\"12 12 583 830\"/\"0 0 595 842\"/' " +

@@ -1,21 +1,23 @@
 #pragma once
 
+#include "BlankGdi.h"
 #include "MemoryRegistry.h"
 #include "ScriptedDialogs.h"
 #include "runtime/Engine.h"
-#include "system/QtGdi.h"
 
 namespace qv::test {
 
-// The engine the windows run on in tests and benchmarks: scripted boxes, an in-memory registry
-// and the real capture, with the printer and the desktop of the caller's choice.
-template <typename PrinterType, typename ShellType> struct EngineBundle {
+// The engine the windows run on in tests and benchmarks: scripted boxes and an in-memory
+// registry, with the printer, the desktop and the capture of the caller's choice (the real
+// capture is system/'s, so only the tests of system/ and the benchmarks can choose it).
+template <typename PrinterType, typename ShellType, typename GdiType = BlankGdi>
+struct EngineBundle {
     template <typename... PrinterArguments>
     explicit EngineBundle(PrinterArguments&&... arguments)
         : printer(std::forward<PrinterArguments>(arguments)...) {}
 
     ScriptedDialogs dialogs;
-    QtGdi gdi;
+    GdiType gdi;
     PrinterType printer;
     MemoryRegistry registry;
     ShellType shell;
