@@ -25,6 +25,14 @@ struct Sheet {
     const QImage& scratch() const { return form.Picture3->retainedImage(); }
 };
 
+QString describe(const QRect& ink) {
+    return QStringLiteral("ink %1,%2 %3x%4")
+        .arg(ink.x())
+        .arg(ink.y())
+        .arg(ink.width())
+        .arg(ink.height());
+}
+
 bool someFaceHas(char32_t character) {
     const QStringList families = QFontDatabase::families();
     return std::any_of(families.cbegin(), families.cend(), [&](const QString& family) {
@@ -54,15 +62,15 @@ private slots:
             << QString::fromUcs4(U"𠀋") << QString::fromUcs4(U"𠀋") << 1 << 3.0;
         QTest::newRow("two beyond U+FFFF, padded")
             << QString::fromUcs4(U"𠮷𠀋") << QString::fromUcs4(U" 𠮷𠀋") << 3 << 1.0;
-        QTest::newRow("letter and accent count once") << QStringLiteral("Jose\u0301")
-                                                      << QStringLiteral("Jose\u0301") << 4 << 0.75;
+        QTest::newRow("letter and accent count once")
+            << QStringLiteral("Jose\u0301") << QStringLiteral("Jose\u0301") << 4 << 0.75;
         QTest::newRow("four characters") << "司马相如"
                                          << "司马相如" << 4 << 0.75;
-        QTest::newRow("ten characters") << QString(10, QChar(0x56FD))
-                                        << QString(10, QChar(0x56FD)) << 10 << 0.30000001192092896;
-        QTest::newRow("input box maximum") << QString(32767, QChar(0x9F8D))
-                                           << QString(32767, QChar(0x9F8D)) << 32767
-                                           << double(3.0f / 32767);
+        QTest::newRow("ten characters") << QString(10, QChar(0x56FD)) << QString(10, QChar(0x56FD))
+                                        << 10 << 0.30000001192092896;
+        QTest::newRow("input box maximum")
+            << QString(32767, QChar(0x9F8D)) << QString(32767, QChar(0x9F8D)) << 32767
+            << double(3.0f / 32767);
     }
     void stretchByLength() {
         QFETCH(QString, text);
@@ -112,14 +120,13 @@ private slots:
         sheet.form.CardFontName = reference.form.CardFontName = font;
         sheet.draw(text);
         reference.draw(alike);
-        const QRect ink = test::inkBounds(sheet.face()), expected = test::inkBounds(reference.face());
-        QVERIFY2(qAbs(ink.left() - expected.left()) <= 2 && qAbs(ink.right() - expected.right()) <= 2 &&
+        const QRect ink = test::inkBounds(sheet.face()),
+                    expected = test::inkBounds(reference.face());
+        QVERIFY2(qAbs(ink.left() - expected.left()) <= 2 &&
+                     qAbs(ink.right() - expected.right()) <= 2 &&
                      qAbs(ink.top() - expected.top()) <= 2 &&
                      qAbs(ink.bottom() - expected.bottom()) <= 2,
-                 qPrintable(QStringLiteral("ink %1,%2 %3x%4 against %5,%6 %7x%8")
-                                .arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())
-                                .arg(expected.x()).arg(expected.y()).arg(expected.width())
-                                .arg(expected.height())));
+                 qPrintable(describe(ink) + QStringLiteral(" against ") + describe(expected)));
     }
 
     // A character the card face lacks, drawn in the face of the rare characters between two the
@@ -150,10 +157,7 @@ private slots:
         QVERIFY(ink.isValid());
         QVERIFY2((ink.topLeft() - expected.topLeft()).manhattanLength() <= 3 &&
                      (ink.bottomRight() - expected.bottomRight()).manhattanLength() <= 3,
-                 qPrintable(QStringLiteral("ink %1,%2 %3x%4 against %5,%6 %7x%8")
-                                .arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())
-                                .arg(expected.x()).arg(expected.y()).arg(expected.width())
-                                .arg(expected.height())));
+                 qPrintable(describe(ink) + QStringLiteral(" against ") + describe(expected)));
     }
 
     // A character the card font draws blank, or lacks, comes out in a face that has it: inked

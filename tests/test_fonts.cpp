@@ -62,7 +62,8 @@ private slots:
         const QImage shown = picture1.retainedImage().copy(area);
         const QRect ink = test::inkBounds(expected.copy(area));
         QVERIFY(ink.isValid());
-        QVERIFY2(test::differingPixels(shown, expected.copy(area)) < ink.width() * ink.height() / 50,
+        QVERIFY2(test::differingPixels(shown, expected.copy(area)) <
+                     ink.width() * ink.height() / 50,
                  qPrintable(QStringLiteral("%1 pixels differ")
                                 .arg(test::differingPixels(shown, expected.copy(area)))));
     }
