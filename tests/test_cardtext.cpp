@@ -129,37 +129,6 @@ private slots:
                  qPrintable(describe(ink) + QStringLiteral(" against ") + describe(expected)));
     }
 
-    // A character the card face lacks, drawn in the face of the rare characters between two the
-    // card face has, keeps its own size and sits on the card face's baseline: its ink is the
-    // ink it has on a card drawn all in that face, lowered by the difference of the two faces'
-    // ascents.
-    void rareCharacterHasTheSizeAndBaselineOfItsNeighbours() {
-        const QString rareFace = QStringLiteral("HanaMinA");
-        if (!QFontDatabase::hasFamily(rareFace) || !QFontDatabase::hasFamily("AR PL UKai CN"))
-            QSKIP("the card face or the face of the rare characters is not installed");
-        const QString text = QString::fromUcs4(U"野𠮷家");
-        Sheet mixed, alone;
-        mixed.form.CardFontName = QStringLiteral("AR PL UKai CN");
-        alone.form.CardFontName = rareFace;
-        mixed.draw(text);
-        alone.draw(text);
-        // The surface's own resolution, as the card is drawn at it.
-        const auto ascent = [&](const QString& family) {
-            QFont font(family);
-            font.setPointSize(160);
-            return QFontMetricsF(font, &mixed.scratch()).ascent();
-        };
-        const int lowered = qRound(ascent(QStringLiteral("AR PL UKai CN")) - ascent(rareFace));
-        const int cell = mixed.form.Picture3->width() / 3;
-        const QRect middle(cell, 0, cell, mixed.face().height());
-        const QRect ink = test::inkBounds(mixed.face(), middle),
-                    expected = test::inkBounds(alone.face(), middle).translated(0, lowered);
-        QVERIFY(ink.isValid());
-        QVERIFY2((ink.topLeft() - expected.topLeft()).manhattanLength() <= 3 &&
-                     (ink.bottomRight() - expected.bottomRight()).manhattanLength() <= 3,
-                 qPrintable(describe(ink) + QStringLiteral(" against ") + describe(expected)));
-    }
-
     // A character the card font draws blank, or lacks, comes out in a face that has it: inked
     // right of the one before, on the same line, and not as the box of a code point that no
     // face has.
