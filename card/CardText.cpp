@@ -4,12 +4,24 @@
 #include "runtime/PictureBox.h"
 #include "runtime/Screen.h"
 
+#include <QTextBoundaryFinder>
+
 namespace qv::card {
 
 namespace {
 constexpr double FaceWidthTwips = 9615; // three characters of 3205 twips
 constexpr std::int16_t CardFontPoints = 160;
 constexpr OleColor White = 0xFFFFFF;
+
+// The characters a reader sees (grapheme clusters): a letter with its accents, a character
+// beyond U+FFFF, an emoji sequence each count once.
+qsizetype readerCharacters(const QString& text) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype count = 0;
+    while (finder.toNextBoundary() != -1)
+        ++count;
+    return count;
+}
 } // namespace
 
 void drawCardText(PictureBox& picture1, PictureBox& picture3, QString& cardText,
@@ -18,11 +30,14 @@ void drawCardText(PictureBox& picture1, PictureBox& picture3, QString& cardText,
     picture3.Cls();
     // One leading blank makes a two-character name three cells wide, so it is drawn at its
     // natural width like a three-character name instead of stretched by half.
-    if (cardText.size() == 2)
+    qsizetype characters = readerCharacters(cardText);
+    if (characters == 2) {
         cardText = QStringLiteral(" ") + cardText;
+        characters = 3;
+    }
     picture3.setPicture(Picture());
 
-    const double n = double(cardText.size());
+    const double n = double(characters);
     picture3.setWidth(toSingle(divide(FaceWidthTwips, divide(3.0, n))));
     picture3.Cls();
     picture3.setAutoRedraw(true);

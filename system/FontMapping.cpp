@@ -1,7 +1,5 @@
 #include "FontMapping.h"
 
-#include "FontPages.h"
-
 #include <QFont>
 #include <QStringList>
 
@@ -32,7 +30,6 @@ void installFontMapping() {
         QFont::insertSubstitutions(QString::fromUtf8(face), song);
     for (const char* face : {"黑体", "微软雅黑", "幼圆", "华文细黑"})
         QFont::insertSubstitutions(QString::fromUtf8(face), hei);
-    releaseFontPagesWhenIdle();
 }
 
 } // namespace qv

@@ -25,6 +25,20 @@ struct Sheet {
     const QImage& scratch() const { return form.Picture3->retainedImage(); }
 };
 
+QString describe(const QRect& ink) {
+    return QStringLiteral("ink %1,%2 %3x%4")
+        .arg(ink.x())
+        .arg(ink.y())
+        .arg(ink.width())
+        .arg(ink.height());
+}
+
+bool someFaceHas(char32_t character) {
+    const QStringList families = QFontDatabase::families();
+    return std::any_of(families.cbegin(), families.cend(), [&](const QString& family) {
+        return QRawFont::fromFont(QFont(family)).supportsCharacter(character);
+    });
+}
 } // namespace
 
 class TestCardText : public QObject {
@@ -32,28 +46,36 @@ class TestCardText : public QObject {
 private slots:
     void initTestCase() { test::setUpProgramEnvironment(); }
 
-    // The scratch width and the stretch by text length, and where the ink lands in the face;
-    // the longest text the input box takes is cut at the surface's bound, without runaway memory.
+    // The scratch width and the stretch by the number of characters a reader sees, and where
+    // the ink lands in the face; the longest text the input box takes is cut at the surface's
+    // bound, without runaway memory.
     void stretchByLength_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("characters");
         QTest::addColumn<double>("factor");
         QTest::newRow("one character") << "王"
-                                       << "王" << 3.0;
+                                       << "王" << 1 << 3.0;
         QTest::newRow("two characters, padded") << "张三"
-                                                << " 张三" << 1.0;
-        QTest::newRow("beyond U+FFFF counts two")
-            << QString::fromUcs4(U"𠀋") << QString::fromUcs4(U" 𠀋") << 1.0;
+                                                << " 张三" << 3 << 1.0;
+        QTest::newRow("beyond U+FFFF counts once")
+            << QString::fromUcs4(U"𠀋") << QString::fromUcs4(U"𠀋") << 1 << 3.0;
+        QTest::newRow("two beyond U+FFFF, padded")
+            << QString::fromUcs4(U"𠮷𠀋") << QString::fromUcs4(U" 𠮷𠀋") << 3 << 1.0;
+        QTest::newRow("letter and accent count once")
+            << QStringLiteral("Jose\u0301") << QStringLiteral("Jose\u0301") << 4 << 0.75;
         QTest::newRow("four characters") << "司马相如"
-                                         << "司马相如" << 0.75;
-        QTest::newRow("ten characters")
-            << QString(10, QChar(0x56FD)) << QString(10, QChar(0x56FD)) << 0.30000001192092896;
-        QTest::newRow("input box maximum") << QString(32767, QChar(0x9F8D))
-                                           << QString(32767, QChar(0x9F8D)) << double(3.0f / 32767);
+                                         << "司马相如" << 4 << 0.75;
+        QTest::newRow("ten characters") << QString(10, QChar(0x56FD)) << QString(10, QChar(0x56FD))
+                                        << 10 << 0.30000001192092896;
+        QTest::newRow("input box maximum")
+            << QString(32767, QChar(0x9F8D)) << QString(32767, QChar(0x9F8D)) << 32767
+            << double(3.0f / 32767);
     }
     void stretchByLength() {
         QFETCH(QString, text);
         QFETCH(QString, stored);
+        QFETCH(int, characters);
         QFETCH(double, factor);
         Sheet sheet;
         sheet.draw(text);
@@ -62,7 +84,7 @@ private slots:
         QVERIFY(!sheet.form.Picture3->Visible());
         // 3205 twips per character on the scratch surface.
         QCOMPARE(sheet.form.Picture3->width(),
-                 std::min(Screen::pixelsX(9615.0 * stored.size() / 3), PictureBox::MaxPixels));
+                 std::min(Screen::pixelsX(9615.0 * characters / 3), PictureBox::MaxPixels));
         const QRect drawn = test::inkBounds(sheet.scratch());
         const QRect shown = test::inkBounds(sheet.face());
         QVERIFY(drawn.isValid() && shown.isValid());
@@ -71,6 +93,40 @@ private slots:
         const double right = std::min((drawn.right() + 1) * factor, double(sheet.face().width()));
         QVERIFY(qAbs(shown.right() + 1 - right) <= 2);
         QVERIFY(qAbs(shown.bottom() - drawn.bottom()) <= 1);
+    }
+
+    // A name fills the face as the same name of ordinary characters does, at the same height,
+    // when one of its characters lies beyond U+FFFF or carries a combining accent: it counts
+    // what a reader sees, for the stretch as for the blank in front of a two-character name.
+    // Drawn in a face that has both spellings, so only the count can tell them apart.
+    void nameFillsTheFaceWhateverItsEncoding_data() {
+        QTest::addColumn<QString>("font");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("alike");
+        QTest::newRow("beyond U+FFFF")
+            << "HanaMinA" << QString::fromUcs4(U"𠮷野家") << QStringLiteral("吉野家");
+        QTest::newRow("two, one beyond U+FFFF")
+            << "HanaMinA" << QString::fromUcs4(U"𠮷田") << QStringLiteral("吉田");
+        QTest::newRow("combining accent")
+            << "DejaVu Sans" << QStringLiteral("Jose\u0301") << QStringLiteral("Jos\u00E9");
+    }
+    void nameFillsTheFaceWhateverItsEncoding() {
+        QFETCH(QString, font);
+        QFETCH(QString, text);
+        QFETCH(QString, alike);
+        if (!QFontDatabase::hasFamily(font))
+            QSKIP("the face that has both spellings is not installed");
+        Sheet sheet, reference;
+        sheet.form.CardFontName = reference.form.CardFontName = font;
+        sheet.draw(text);
+        reference.draw(alike);
+        const QRect ink = test::inkBounds(sheet.face()),
+                    expected = test::inkBounds(reference.face());
+        QVERIFY2(qAbs(ink.left() - expected.left()) <= 2 &&
+                     qAbs(ink.right() - expected.right()) <= 2 &&
+                     qAbs(ink.top() - expected.top()) <= 2 &&
+                     qAbs(ink.bottom() - expected.bottom()) <= 2,
+                 qPrintable(describe(ink) + QStringLiteral(" against ") + describe(expected)));
     }
 
     // A character the card font draws blank, or lacks, comes out in a face that has it: inked
@@ -84,18 +140,15 @@ private slots:
     }
     void everyCharacterSomeFaceHasIsInked() {
         QFETCH(QString, character);
-        const QStringList families = QFontDatabase::families();
-        if (std::none_of(families.cbegin(), families.cend(), [&](const QString& family) {
-                return QRawFont::fromFont(QFont(family)).supportsCharacter(character.toUcs4()[0]);
-            }))
+        if (!someFaceHas(character.toUcs4().first()))
             QSKIP("no installed face draws such a character");
-        // Drawn after 王, padded to three cells when the character is one UTF-16 unit.
+        // Drawn after 王, padded to three cells.
         Sheet sheet, missing;
         sheet.draw(QStringLiteral("王") + character);
         const char32_t unassigned = character.size() == 2 ? 0x2FFFD : 0x0378;
         missing.draw(QStringLiteral("王") + QString::fromUcs4(&unassigned, 1));
         const QImage& face = sheet.face();
-        const int cell = sheet.form.Picture3->width() / 3, at = 3 - int(character.size());
+        const int cell = sheet.form.Picture3->width() / 3, at = 2;
         // 王 (its left third) stands where it does when no other face is needed: the faces share
         // the font's baseline. The other character is inked to its right, on the same line.
         const QRect wang((at - 1) * cell, 0, cell / 3, face.height());
