@@ -179,7 +179,8 @@ void PictureBox::PaintPicture(const qv::Picture& picture, float x1, float y1,
     if (sourcePixels.isEmpty())
         return;
     // Area-averaged scaling keeps thin strokes of a squeezed name instead of dropping them.
-    QImage piece = source.copy(sourcePixels);
+    // The whole picture is shared, not copied: a long name's scratch drawing is tens of MB.
+    QImage piece = sourcePixels == source.rect() ? source : source.copy(sourcePixels);
     if (flipX || flipY)
         piece = piece.mirrored(flipX, flipY);
     if (piece.size() != pixels.size())
