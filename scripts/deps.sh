@@ -54,8 +54,11 @@ fi
 
 if [[ $(id -u) -ne 0 ]]; then
     if [[ -n $dry ]]; then
+        # The packages debian/control names; apt brings what they depend on.
+        named=$(sed -E 's/\([^)]*\)|<[^>]*>|\[[^]]*\]//g; s/debhelper-compat/debhelper/g; s/[,|]/\n/g' \
+            <<<"$wanted" | tr -d ' ' | sort -u)
         echo "Some packages are missing; run as root: apt-get install --no-install-recommends" \
-            $dry >&2
+            $(grep -xF -f <(echo "$named") <<<"$dry") >&2
     else
         echo "Some packages are missing; run as root: apt-get satisfy --no-install-recommends" \
             "${profile_option[@]}" "'$wanted'" >&2
