@@ -20,6 +20,21 @@ private slots:
         QCOMPARE(box.Point(10, 0), -1);
         box.PSet(10, 0, 0); // outside: nothing changes, nothing breaks
         QCOMPARE(test::inkBounds(box.retainedImage()), QRect(3, 2, 1, 1));
+        box.Cls();
+        QCOMPARE(test::inkBounds(box.retainedImage()), QRect());
+    }
+
+    // A click is a press and a release over the box; a drag that ends outside is none.
+    void clickIsPressAndReleaseOver() {
+        PictureBox box;
+        box.resize(20, 20);
+        int clicks = 0;
+        connect(&box, &PictureBox::Click, [&clicks] { ++clicks; });
+        QTest::mousePress(&box, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(&box, Qt::LeftButton, {}, QPoint(50, 5));
+        QCOMPARE(clicks, 0);
+        QTest::mouseClick(&box, Qt::RightButton, {}, QPoint(5, 5));
+        QCOMPARE(clicks, 1);
     }
 
     // A picture whose left two columns are dark, so a missing flip or a wrong clip shows.
