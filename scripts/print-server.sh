@@ -2,7 +2,8 @@
 # A private CUPS server for the printing tests, kept entirely inside one folder.
 #   scripts/print-server.sh start DIR   starts it, prints the CUPS_SERVER value on success
 #   scripts/print-server.sh stop DIR    stops it and removes DIR
-# Every job, on any queue, lands as PostScript in DIR/out/JOBID-QUEUE.ps.
+# Every job, on any queue, lands as PostScript in DIR/out/JOBID-QUEUE.ps, its options beside it
+# in JOBID-QUEUE.ps.options.
 set -euo pipefail
 action=$1
 dir=$2
@@ -30,6 +31,7 @@ start)
 # Keeps each job as a file of its own; a partial file never shows under its final name.
 [ \$# -eq 0 ] && { echo 'direct quorvel "Unknown" "Quorvel test output"'; exit 0; }
 target="$dir/out/\$(printf %05d "\$1")-\${PRINTER}.ps"
+printf '%s\n' "\$5" >"\$target.options"
 if [ -n "\$6" ]; then cat "\$6"; else cat; fi >"\$target.part" && mv "\$target.part" "\$target"
 BACKEND
     # Mode 0700 makes the server run it as root, so it can write into DIR/out.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real program, in a real X server, driven from the keyboard: a card printed while the
 # private print server is frozen, then the program asked to end, by 退出 or by a signal.
-#   test_quit.sh QUORVEL exit|term|term-twice
+#   test_quit.sh QUORVEL exit|term|term-twice   (the second signal is SIGINT)
 # Exit 77 (skipped) without the private print server, Xvfb or xdotool.
 set -euo pipefail
 program=$1 how=$2
@@ -69,7 +69,8 @@ kill -0 "$quorvel" || fail "the program ended with a card waiting"
 
 ended() { ! kill -0 "$quorvel" 2>/dev/null; }
 if [[ $how == term-twice ]]; then
-    kill -TERM "$quorvel"
+    # Ctrl+C in the terminal, after the logout's TERM.
+    kill -INT "$quorvel"
     until_true ended || fail "a second signal did not end the program"
     wait "$quorvel" || fail "the program ended with status $?"
     grep -q "1 张桌签没有打印" "$work/stderr" || fail "standard error did not count the card: $(cat "$work/stderr")"

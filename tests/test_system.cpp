@@ -32,48 +32,6 @@ class TestSystem : public QObject {
 private slots:
     void initTestCase() { test::setUpSystemEnvironment(); }
 
-    // The real boxes: the menu asked for from the keyboard opens on its first item, which a
-    // screen reader hears and Enter chooses; Esc leaves the menu, and the input box whatever was
-    // typed, with no answer.
-    void realBoxesAnswer_data() {
-        QTest::addColumn<bool>("menu");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("answer"); // the menu's: the chosen item's index
-        QTest::newRow("menu, Enter") << true << int(Qt::Key_Return) << "0";
-        QTest::newRow("menu, Esc") << true << int(Qt::Key_Escape) << "-1";
-        QTest::newRow("input box, Enter") << false << int(Qt::Key_Return) << "张三";
-        QTest::newRow("input box, Esc") << false << int(Qt::Key_Escape) << "";
-    }
-    void realBoxesAnswer() {
-        QFETCH(bool, menu);
-        QFETCH(int, key);
-        QFETCH(QString, answer);
-        QList<qv::test::Heard>* heard = qv::test::listenAsScreenReader();
-        if (menu && !heard)
-            QSKIP("the platform has no accessibility to turn on");
-        QString current;
-        // Runs inside the box's own loop, once the box has settled.
-        QTimer::singleShot(100, qApp, [&] {
-            QWidget* box =
-                menu ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
-            if (auto* popup = qobject_cast<QMenu*>(box))
-                current = popup->activeAction() ? popup->activeAction()->text() : QString();
-            else
-                box->findChild<QLineEdit*>()->setText(QStringLiteral("张三"));
-            // Without a current item Enter would leave the menu open.
-            QTest::keyClick(box, menu && current.isEmpty() ? Qt::Key_Escape : Qt::Key(key));
-        });
-        qv::QtDialogs boxes;
-        QCOMPARE(menu ? QString::number(boxes.PopupMenu(nullptr, Form2::menuTitle(),
-                                                        Form2::menuItems(), QPoint(100, 100)))
-                      : boxes.InputBox(QStringLiteral("姓名")),
-                 answer);
-        if (menu) {
-            QCOMPARE(current, QStringLiteral("字体"));
-            QVERIFY(heard->contains({QAccessible::Focus, QAccessible::MenuItem, "字体", {}}));
-        }
-    }
-
     // The real menu and input box over the main window. A click, left or right, on a face or
     // the background opens the menu with no item current, so Down, Enter is 字体; the menu key
     // and Shift+F10 open it on 字体. Once the menu has gone, a screen reader hears the command's
