@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real program, in a real X server, driven from the keyboard: a card printed while the
 # private print server is frozen, then the program asked to end, by 退出 or by a signal.
-#   test_quit.sh QUORVEL exit|term|term-twice   (the second signal is SIGINT)
+#   test_quit.sh QUORVEL exit|give-up|term|term-twice   (the second signal is SIGINT)
 # Exit 77 (skipped) without the private print server, Xvfb or xdotool.
 set -euo pipefail
 program=$1 how=$2
@@ -53,21 +53,37 @@ kill -STOP "$cupsd"
 keys shift+F10 Down Down Down Return
 
 case $how in
-exit) keys shift+F10 Down Down Down Down Down Return ;;
+exit | give-up) keys shift+F10 Down Down Down Down Down Return ;;
 term | term-twice) kill -TERM "$quorvel" ;;
 esac
 # The main window goes, and a dialog counts the card still waiting.
+known=("$main_window")
 other_window() {
     local id
     for id in $(xdotool search --onlyvisible --name '^Quorvel$' 2>/dev/null); do
-        [[ $id != "$main_window" ]] && return 0
+        [[ " ${known[*]} " == *" $id "* ]] || { echo "$id"; return 0; }
     done
     return 1
 }
-until_true other_window || fail "no dialog showed the card waiting ($(cat "$work/stderr"))"
+until_true other_window >/dev/null || fail "no dialog showed the card waiting ($(cat "$work/stderr"))"
 kill -0 "$quorvel" || fail "the program ended with a card waiting"
 
 ended() { ! kill -0 "$quorvel" 2>/dev/null; }
+if [[ $how == give-up ]]; then
+    known+=("$(other_window)")
+    keys Escape # 放弃
+    # A box says the card was not printed, and the program waits until it is read.
+    until_true other_window >/dev/null || fail "giving up was not told"
+    kill -0 "$quorvel" || fail "the program ended before the box was read"
+    keys Return
+    until_true ended || fail "the program did not end once the box was read"
+    wait "$quorvel" || fail "the program ended with status $?"
+    kill -CONT "$cupsd"
+    lpstat -W all -o >/dev/null
+    [[ $(finished) -eq $jobs_before ]] || fail "a given-up card was printed"
+    echo "PASS: giving up was told, and the card was not printed"
+    exit 0
+fi
 if [[ $how == term-twice ]]; then
     # Ctrl+C in the terminal, after the logout's TERM.
     kill -INT "$quorvel"
