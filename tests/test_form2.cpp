@@ -171,6 +171,20 @@ private slots:
         QTRY_COMPARE(w.e.dialogs.messages().size(), 1);
         QVERIFY(w.e.dialogs.messages().front().startsWith("这张桌签没有打印：打印服务没有响应"));
     }
+
+    // News that waits while About has the keyboard is told when the window closes, once.
+    void printFailureToldWhenTheWindowCloses() {
+        qv::test::MainWindow<Form2> w;
+        QWidget* about = w.openAbout();
+        QVERIFY(about);
+        about->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(about));
+        emit w.e.printer.notPrinted({qv::PrintFailure::Reason::Unreachable, {}, {}});
+        QVERIFY(w.e.dialogs.messages().isEmpty());
+        w.form->close();
+        QCOMPARE(w.e.dialogs.messages().size(), 1);
+        QVERIFY(w.e.dialogs.messages().front().contains("连接不上打印服务"));
+    }
 };
 
 QTEST_MAIN(TestForm2)
