@@ -1,26 +1,24 @@
 #include "Form2.h"
 
 #include "Announcer.h"
+#include "NewsPresenter.h"
 
 #include "about/frmAbout.h"
 #include "card/CardText.h"
 #include "card/HalfTurn.h"
+#include "print/PrintJob.h"
+#include "runtime/App.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Engine.h"
 #include "runtime/PictureBox.h"
-#include "runtime/PrintNews.h"
-#include "runtime/Printer.h"
 #include "runtime/Screen.h"
 #include "runtime/UntrappedErrors.h"
-#include "print/PrintJob.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QTimer>
-#include <QWindow>
 
 using qv::PictureBox;
 using qv::Screen;
@@ -35,6 +33,16 @@ PictureBox* makeFace(QWidget* parent, const char* name, const QRect& geometry) {
 
 const QString Blank = QStringLiteral("空白");
 
+// The popup menu, in menu order: each item's caption and its command, written once.
+struct MenuItem {
+    const char* caption; // UTF-8
+    void (Form2::*command)();
+};
+const MenuItem Menu[] = {
+    {"字体", &Form2::字体_Click}, {"输入", &Form2::输入_Click}, {"旋转", &Form2::旋转_Click},
+    {"打印", &Form2::打印_Click}, {"关于", &Form2::关于_Click}, {"退出", &Form2::退出_Click},
+};
+
 // A text as it reads on a face: blanks alone show nothing.
 QString reads(const QString& text) {
     const QString trimmed = text.trimmed();
@@ -42,14 +50,14 @@ QString reads(const QString& text) {
 }
 } // namespace
 
-Form2::Form2(qv::Engine& engine, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint),
+Form2::Form2(qv::Engine& engine, qv::NewsPresenter* news)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
       m_engine(engine), m_dialogs(engine.dialogs),
       CommonDialog1(engine.dialogs.createFontDialog()) {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("Quorvel"));
+    setWindowTitle(qv::App::Title());
     setAutoFillBackground(true);
     QPalette background = palette();
     background.setColor(QPalette::Window, background.color(QPalette::Base));
@@ -73,14 +81,11 @@ Form2::Form2(qv::Engine& engine, QWidget* parent)
     connect(Picture1, &PictureBox::Click, this, [this] { handle(&Form2::Picture1_Click); });
     connect(Picture2, &PictureBox::Click, this, [this] { handle(&Form2::Picture2_Click); });
     // A card the print system did not take is told in a box of its own over the window.
-    connect(&engine.printer, &qv::Printer::notPrinted, this, [this](const qv::PrintFailure& f) {
-        m_untold.append(qv::PrintNews::notPrinted(f));
-        tellNotPrinted();
-    });
-    // Back from a box, the font dialog or About: what waited is told, once the change of
-    // window has settled.
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, &Form2::tellNotPrintedSoon);
-    qApp->installEventFilter(this);
+    if (!news) {
+        m_ownNews = std::make_unique<qv::NewsPresenter>(m_dialogs, engine.printer);
+        news = m_ownNews.get();
+    }
+    news->setWindow(this);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -96,10 +101,10 @@ QString Form2::menuTitle() {
     return QStringLiteral("菜单");
 }
 
-const QStringList& Form2::menuItems() {
-    static const QStringList items = {QStringLiteral("字体"), QStringLiteral("输入"),
-                                      QStringLiteral("旋转"), QStringLiteral("打印"),
-                                      QStringLiteral("关于"), QStringLiteral("退出")};
+QStringList Form2::menuItems() {
+    QStringList items;
+    for (const MenuItem& item : Menu)
+        items.append(QString::fromUtf8(item.caption));
     return items;
 }
 
@@ -142,9 +147,6 @@ void Form2::showMenuFromKeyboard() {
 }
 
 void Form2::showMenu(std::optional<QPoint> at) {
-    static void (Form2::*const commands[])() = {&Form2::字体_Click, &Form2::输入_Click,
-                                                &Form2::旋转_Click, &Form2::打印_Click,
-                                                &Form2::关于_Click, &Form2::退出_Click};
     setAccessibleDescription({});
     // The window lets go of the focus while its menu is up, so that closing the menu moves
     // none: a screen reader hears the command's news first, and the window's name after it,
@@ -152,8 +154,8 @@ void Form2::showMenu(std::optional<QPoint> at) {
     const bool hadFocus = hasFocus();
     clearFocus();
     const int chosen = m_dialogs.PopupMenu(this, menuTitle(), menuItems(), at);
-    if (chosen >= 0 && chosen < int(std::size(commands)))
-        (this->*commands[chosen])();
+    if (chosen >= 0 && chosen < int(std::size(Menu)))
+        (this->*Menu[chosen].command)();
     if (hadFocus && !QApplication::focusWidget())
         setFocus(Qt::PopupFocusReason);
 }
@@ -214,38 +216,7 @@ void Form2::退出_Click() {
     close();
 }
 
-void Form2::tellNotPrinted(bool evenIfBusy) {
-    // A box that came up over the input box, the font dialog or About would take the keys
-    // meant for them: it waits until the user is back at this window.
-    const QWidget* active = QApplication::activeWindow();
-    const bool busy = QApplication::activeModalWidget() ||
-                      (active && active != this && active->isVisible());
-    if (m_telling || (busy && !evenIfBusy))
-        return;
-    m_telling = true;
-    while (!m_untold.isEmpty()) {
-        const QString message = m_untold.takeFirst();
-        qv::runHandler(m_dialogs, [this, &message] { m_dialogs.MsgBox(message); });
-    }
-    m_telling = false;
-}
-
-void Form2::tellNotPrintedSoon() {
-    if (!m_untold.isEmpty())
-        QTimer::singleShot(0, this, [this] { tellNotPrinted(); });
-}
-
-bool Form2::eventFilter(QObject* watched, QEvent* event) {
-    // A window closing may hand the keyboard back without a word from the platform.
-    if (event->type() == QEvent::Hide && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->isWindow())
-        tellNotPrintedSoon();
-    return QWidget::eventFilter(watched, event);
-}
-
 void Form2::Form_Unload() {
-    // The window goes: what it has not told yet is told now.
-    tellNotPrinted(true);
     if (m_about)
         delete m_about;
 }

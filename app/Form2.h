@@ -17,6 +17,7 @@ namespace qv {
 struct Engine;
 class Dialogs;
 class FontDialog;
+class NewsPresenter;
 class PictureBox;
 } // namespace qv
 
@@ -26,12 +27,13 @@ class PictureBox;
 class Form2 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form2(qv::Engine& engine, QWidget* parent = nullptr);
+    // News of cards not printed goes through the given presenter, or one of the window's own.
+    explicit Form2(qv::Engine& engine, qv::NewsPresenter* news = nullptr);
     ~Form2() override;
 
     // The popup menu: its title and items, in menu order.
     static QString menuTitle();
-    static const QStringList& menuItems();
+    static QStringList menuItems();
 
     // The card being composed.
     QString CardText;
@@ -61,7 +63,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Form_Load();
@@ -73,21 +74,16 @@ private:
     void showMenu(std::optional<QPoint> at = {});
     void showMenuFromKeyboard();
     void handle(void (Form2::*handler)());
-    // Tells the cards the print system did not take, when no other window has the keyboard, or
-    // at once when the window goes.
-    void tellNotPrinted(bool evenIfBusy = false);
-    void tellNotPrintedSoon();
     // Screen readers hear what the faces show; their pixels are not touched.
     void nameFaces();
 
     QPointer<frmAbout> m_about;
     qv::Engine& m_engine;
     qv::Dialogs& m_dialogs;
+    std::unique_ptr<qv::NewsPresenter> m_ownNews;
     std::unique_ptr<qv::FontDialog> CommonDialog1;
     qv::ClickTracker m_click;
     Announcer* m_announcer = nullptr;
     QString m_uprightShows; // the text on the upright face as it reads, or "空白"
     QString m_turnedShows;  // the same for the turned face
-    QStringList m_untold;   // cards not printed, not yet told
-    bool m_telling = false;
 };

@@ -1,15 +1,15 @@
 #include "Form2.h"
+#include "NewsPresenter.h"
+#include "PrintNews.h"
+#include "PrintWaitDialog.h"
 
 #include "about/SystemInformationKeys.h"
 #include "runtime/App.h"
 #include "runtime/Engine.h"
-#include "runtime/PrintNews.h"
-#include "runtime/UntrappedErrors.h"
+#include "system/CupsPrinter.h"
 #include "system/FontMapping.h"
-#include "system/PrintWaitDialog.h"
 #include "system/QtDialogs.h"
 #include "system/QtGdi.h"
-#include "system/QtPrinter.h"
 #include "system/QtShell.h"
 #include "system/QuitSignals.h"
 #include "system/Startup.h"
@@ -35,34 +35,25 @@ int main(int argc, char* argv[]) {
 
     qv::QtDialogs dialogs;
     qv::QtGdi gdi;
-    qv::QtPrinter printer;
+    qv::CupsPrinter printer;
     qv::SystemRegistry registry(qv::sysinfo::ToolPathKey, qv::sysinfo::ToolPathValue);
     qv::QtShell shell;
     qv::Engine engine{dialogs, gdi, printer, registry, shell};
-    QPointer<Form2> window = new Form2(engine);
+    // Cards the print system did not take are told while the window is up and after it has
+    // gone, by one presenter.
+    qv::NewsPresenter news(dialogs, printer);
+    QPointer<Form2> window = new Form2(engine, &news);
     window->setAttribute(Qt::WA_DeleteOnClose);
-
-    // Once the window is gone, a card the print system did not take is told in a box of its
-    // own; after a second signal there is no time for boxes, and it is only counted.
     bool endNow = false;
-    int untold = 0;
-    QObject::connect(&printer, &qv::Printer::notPrinted, &application,
-                     [&](const qv::PrintFailure& failure) {
-                         if (window)
-                             return;
-                         if (endNow)
-                             ++untold;
-                         else
-                             qv::runHandler(dialogs, [&] {
-                                 dialogs.MsgBox(qv::PrintNews::notPrinted(failure));
-                             });
-                     });
     // A signal to end is a quit like 退出; a second one, or one while quitting, ends at once.
     bool quitting = false;
     qv::QuitSignals quitSignals;
     QObject::connect(&quitSignals, &qv::QuitSignals::received, &application, [&] {
         endNow = quitting;
         quitting = true;
+        // After a second signal there is no time for boxes: what was not printed is counted.
+        if (endNow)
+            news.countOnly();
         // Leaves every loop, the boxes' and the waiting dialog's included.
         QCoreApplication::exit(0);
     });
@@ -76,10 +67,11 @@ int main(int argc, char* argv[]) {
     }
 
     // A card printed just before quitting still goes out, or the user is told it did not.
-    bool allOut = endNow || printer.finish(qv::QtPrinter::ExitMoment);
+    bool allOut = endNow || printer.spooler().finish(qv::CupsPrinter::ExitMoment);
     if (!endNow && !allOut)
-        allOut = qv::PrintWaitDialog([&printer] { return printer.waiting(); }).waitForAll();
+        allOut = qv::PrintWaitDialog(printer).waitForAll();
     const int givenUp = printer.abandon();
+    const int untold = news.counted();
     if (endNow && givenUp + untold > 0)
         std::fprintf(stderr, "%s\n", qPrintable(qv::PrintNews::endedBySignal(givenUp + untold)));
     else if (givenUp > 0)

@@ -23,7 +23,7 @@ static void printCommand(benchmark::State& state, bool toQueue) {
         form.打印_Click();
         // Documents going out in the background are not the window's time.
         state.PauseTiming();
-        sheet.printer.finish(std::chrono::milliseconds(200));
+        sheet.printer.spooler().finish(std::chrono::milliseconds(200));
         state.ResumeTiming();
     }
 }

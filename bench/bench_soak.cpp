@@ -57,7 +57,7 @@ static void BM_PrintSoak(benchmark::State& state) {
             form.打印_Click();
             // A moment between two cards, as a user takes: the document goes out, the window
             // repaints, the program idles.
-            sheet.printer.finish(std::chrono::seconds(60));
+            sheet.printer.spooler().finish(std::chrono::seconds(60));
             QEventLoop pause;
             QTimer::singleShot(20, &pause, &QEventLoop::quit);
             pause.exec();

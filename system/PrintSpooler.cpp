@@ -1,5 +1,7 @@
 #include "PrintSpooler.h"
 
+#include <atomic>
+
 namespace qv {
 
 PrintSpooler::PrintSpooler(Deliver deliver) : m_deliver(std::move(deliver)) {}
@@ -26,14 +28,17 @@ void PrintSpooler::run() {
         }
         document = {};
         const bool givenUp = failure && failure->reason == PrintFailure::Reason::GivenUp;
-        // Told outside the lock: whoever hears it may ask how many are waiting.
-        if (failure && !givenUp)
-            emit failed(*failure);
         lock.lock();
+        if (failure && !givenUp)
+            m_failures.append(*failure);
         m_busy = false;
         ++m_delivered;
         m_cancelled += givenUp;
         m_changed.notify_all();
+        // Told outside the lock: whoever hears it directly takes the news at once.
+        lock.unlock();
+        emit changed();
+        lock.lock();
     }
 }
 
@@ -66,6 +71,11 @@ int PrintSpooler::waiting() const {
     return int(m_waiting.size()) + (m_busy ? 1 : 0);
 }
 
+QList<PrintFailure> PrintSpooler::takeFailures() {
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_failures, {});
+}
+
 int PrintSpooler::abandon() {
     int dropped;
     {
@@ -74,7 +84,7 @@ int PrintSpooler::abandon() {
         dropped = int(m_waiting.size());
         m_waiting.clear();
     }
-    m_cancel = 1;
+    std::atomic_ref(m_cancel).store(1);
     m_changed.notify_all();
     if (m_thread.joinable())
         m_thread.join();

@@ -6,7 +6,6 @@
 #include <QObject>
 #include <QRectF>
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -31,15 +30,17 @@ struct PrintDocument {
 // of its own: a print server that stops answering must not freeze the window. The thread starts
 // with the first document, so a program that never prints never pays for it, and it always ends
 // with the spooler: giving up cancels the document under way.
+//
+// Everything the thread finds out stays behind the spooler's lock; the signal only says that
+// something changed, and the listener takes it from there. So no value of the thread's ever
+// crosses inside Qt's own hand-over of the signal.
 class PrintSpooler : public QObject {
     Q_OBJECT
 public:
-    // Set when the spooler gives up; a delivery in progress polls it and stops. An int, because
-    // that is what the print system's own cancel flag is.
-    using Cancel = std::atomic<int>;
     // Hands one document on: nothing when the print system took it, otherwise what went wrong.
-    using Deliver =
-        std::function<std::optional<PrintFailure>(const PrintDocument&, const Cancel& cancel)>;
+    // cancel turns non-zero when the spooler gives up; a delivery in progress reads it through
+    // std::atomic_ref and stops. A plain int, because the print system polls one of its own.
+    using Deliver = std::function<std::optional<PrintFailure>(const PrintDocument&, int& cancel)>;
 
     explicit PrintSpooler(Deliver deliver);
     // Gives up on whatever is still waiting: call finish() first to let it go out.
@@ -51,13 +52,15 @@ public:
     bool finish(std::chrono::milliseconds patience);
     // Documents not yet handed on, the one under way included.
     int waiting() const;
+    // The documents the print system did not take since the last call, in order.
+    QList<PrintFailure> takeFailures();
     // Cancels the document under way, drops those behind it and ends the thread. Returns how
     // many documents were thereby not handed on; one that went out meanwhile is not counted.
     int abandon();
 
 signals:
-    // A document the print system did not take; emitted on the spooler's thread.
-    void failed(const qv::PrintFailure& failure);
+    // A document went out or failed; emitted on the spooler's thread.
+    void changed();
 
 private:
     void run();
@@ -66,11 +69,12 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<PrintDocument> m_waiting;
+    QList<PrintFailure> m_failures;
     bool m_busy = false;
     bool m_stopping = false;
     int m_delivered = 0;
     int m_cancelled = 0; // documents given up while under way
-    Cancel m_cancel = 0;
+    int m_cancel = 0;    // read and written through std::atomic_ref only
     std::thread m_thread;
 };
 

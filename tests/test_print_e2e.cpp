@@ -7,7 +7,7 @@
 #include "Form2.h"
 #include "runtime/PictureBox.h"
 #include "system/QtGdi.h"
-#include "system/QtPrinter.h"
+#include "system/CupsPrinter.h"
 #include "system/QtShell.h"
 
 #include <QElapsedTimer>
@@ -73,7 +73,7 @@ class TestPrintEndToEnd : public QObject {
     Q_OBJECT
     // A server that stops answering is given up on after this long here; users wait a minute.
     static constexpr std::chrono::milliseconds AnswerWithin = 3s;
-    using Engine = qv::test::EngineBundle<qv::QtPrinter, qv::QtShell, qv::QtGdi>;
+    using Engine = qv::test::EngineBundle<qv::CupsPrinter, qv::QtShell, qv::QtGdi>;
     std::unique_ptr<Engine> m_engine;
     std::unique_ptr<Form2> m_form;
     QByteArray m_address;
@@ -120,7 +120,7 @@ class TestPrintEndToEnd : public QObject {
     // Both cards were told as not printed for this reason, and none came out. Giving up at the
     // end tells what is still on its way before it returns.
     void toldTwiceAndNothingPrinted(const QString& reason) {
-        QVERIFY(m_engine->printer.finish(AnswerWithin * 3));
+        QVERIFY(m_engine->printer.spooler().finish(AnswerWithin * 3));
         QCOMPARE(m_engine->printer.abandon(), 0);
         QCOMPARE(m_engine->dialogs.messages().size(), 2);
         for (const QString& message : m_engine->dialogs.messages())
@@ -186,7 +186,7 @@ private slots:
         QFETCH(QString, media);
         makeDefault(queue, options);
         const QList<QImage> sheets = printTwoCards();
-        QVERIFY(m_engine->printer.finish(10s));
+        QVERIFY(m_engine->printer.spooler().finish(10s));
         const QStringList printed = newJobs(2);
         QCOMPARE(printed.size(), 2);
         QCOMPARE(m_engine->dialogs.messages(), QStringList());

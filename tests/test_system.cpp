@@ -1,10 +1,10 @@
 #include "SystemTestSupport.h"
 
 #include "Form2.h"
+#include "PrintWaitDialog.h"
 #include "about/SystemInformation.h"
 #include "about/frmAbout.h"
 #include "runtime/Engine.h"
-#include "system/PrintWaitDialog.h"
 #include "system/QtDialogs.h"
 #include "system/QtShell.h"
 #include "system/Startup.h"
@@ -13,14 +13,14 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QLibraryInfo>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
-#include <QMenu>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -141,7 +141,9 @@ private slots:
         QCOMPARE(lists, (QStringList{"字体", "字形", "大小"}));
         QVERIFY(sizes.toInt() > 0);
 
-        qv::PrintWaitDialog waiting([] { return 2; });
+        qv::test::RecordingPrinter printer;
+        printer.waitingCards = 2;
+        qv::PrintWaitDialog waiting(printer);
         QStringList heard;
         std::function<void(QAccessibleInterface*)> read = [&](QAccessibleInterface* node) {
             heard << node->text(QAccessible::Name) << node->text(QAccessible::Description);

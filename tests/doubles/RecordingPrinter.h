@@ -10,10 +10,12 @@ namespace qv::test {
 class RecordingPrinter : public Printer {
 public:
     std::optional<PrintFailure> refusal;
+    int waitingCards = 0;
 
     void PaintPicture(const Picture& picture, float, float) override {
         picture.image(); // the empty picture fails here, as on a printer
     }
+    int waiting() const override { return waitingCards; }
     void EndDoc() override {
         if (refusal)
             emit notPrinted(*refusal);

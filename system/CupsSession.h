@@ -1,40 +1,32 @@
 #pragma once
 
+#include "Paper.h"
 #include "runtime/PrintFailure.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QMarginsF>
-#include <QSizeF>
 #include <QString>
 
-#include <atomic>
 #include <chrono>
 #include <optional>
 
 typedef struct _http_s http_t;
 
-namespace qv::printsystem {
+namespace qv {
 
-struct Cups;
-
-// The default printer's paper as the print system describes it, in millimetres.
-struct Paper {
-    QByteArray media; // the print system's own name for it; empty when it gave none
-    QSizeF size;      // empty when unknown
-    QMarginsF margins;
-};
+struct CupsLibrary;
 
 // One conversation with the print system (CUPS) about one document, over one connection:
 // finds the default printer and its paper, then hands it the finished page. Everything here may
 // block while the server does not answer, so it runs on the spooler's thread only; every wait
 // ends when the cancel flag is set or the server has not answered within the given time.
-class Session {
+class CupsSession {
 public:
-    Session(const std::atomic<int>& cancel, std::chrono::milliseconds answerWithin);
-    ~Session();
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
+    // cancel is the spooler's flag, read through std::atomic_ref and by the library itself.
+    CupsSession(int& cancel, std::chrono::milliseconds answerWithin);
+    ~CupsSession();
+    CupsSession(const CupsSession&) = delete;
+    CupsSession& operator=(const CupsSession&) = delete;
 
     // Connects and finds the default printer and its paper.
     std::optional<PrintFailure> open();
@@ -49,8 +41,10 @@ private:
     // The printer's own word on its state, as whoever stopped it wrote it.
     QString stateMessage();
 
-    const Cups& m_cups;
-    const std::atomic<int>& m_cancel;
+    bool cancelled() const;
+
+    const CupsLibrary& m_cups;
+    int& m_cancel;
     const std::chrono::milliseconds m_answerWithin;
     QElapsedTimer m_clock;
     bool m_timedOut = false;
@@ -61,4 +55,4 @@ private:
     Paper m_paper;
 };
 
-} // namespace qv::printsystem
+} // namespace qv

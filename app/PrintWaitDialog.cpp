@@ -1,7 +1,9 @@
 #include "PrintWaitDialog.h"
 
+#include "PrintNews.h"
+
 #include "runtime/App.h"
-#include "runtime/PrintNews.h"
+#include "runtime/Printer.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -10,7 +12,7 @@
 
 namespace qv {
 
-PrintWaitDialog::PrintWaitDialog(std::function<int()> waiting) : m_waiting(std::move(waiting)) {
+PrintWaitDialog::PrintWaitDialog(Printer& printer) : m_printer(printer) {
     setObjectName(QStringLiteral("PrintWaitDialog"));
     setWindowTitle(App::Title());
     setAccessibleName(QStringLiteral("正在等待打印"));
@@ -24,32 +26,25 @@ PrintWaitDialog::PrintWaitDialog(std::function<int()> waiting) : m_waiting(std::
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
     layout->addWidget(buttons);
-    connect(&m_poll, &QTimer::timeout, this, &PrintWaitDialog::update);
-    update();
+    connect(&printer, &Printer::waitingChanged, this, &PrintWaitDialog::showCount);
+    showCount(printer.waiting());
 }
 
 bool PrintWaitDialog::waitForAll() {
-    if (m_waiting() == 0)
+    // A card may have gone out since the dialog was made.
+    if (m_printer.waiting() == 0)
         return true;
-    m_poll.start(100);
-    const bool allOut = exec() == QDialog::Accepted;
-    m_poll.stop();
-    return allOut;
+    return exec() == QDialog::Accepted;
 }
 
-void PrintWaitDialog::update() {
-    const int count = m_waiting();
-    if (count == 0) {
+void PrintWaitDialog::showCount(int cards) {
+    if (cards == 0) {
         accept();
         return;
     }
-    if (count == m_shown)
-        return;
-    m_shown = count;
-    const QString text = PrintNews::waiting(count);
     // The label alone carries the text: a screen reader reads a dialog's labels with it, and a
     // description holding the same words would be read a second time.
-    m_text->setText(text);
+    m_text->setText(PrintNews::waiting(cards));
 }
 
 } // namespace qv

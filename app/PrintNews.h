@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Printer.h"
+#include "runtime/PrintFailure.h"
 
 #include <QString>
 

@@ -1,51 +1,13 @@
-#include "PrintSystem.h"
+#include "CupsSession.h"
 
+#include "CupsLibrary.h"
 #include "runtime/App.h"
 
-#include <cups/cups.h>
-#include <dlfcn.h>
+#include <atomic>
 
-namespace qv::printsystem {
-
-// The print system's library is loaded with the first document, not at start: it brings a dozen
-// libraries (encryption, Kerberos, service discovery) that the first window does not need.
-// clang-format off
-#define QV_CUPS_FUNCTIONS(X)                                                                       \
-    X(cupsSetServer) X(cupsServer) X(ippPort) X(cupsEncryption) X(httpConnect2) X(httpClose)       \
-    X(httpSetTimeout) X(httpError) X(cupsGetNamedDest) X(cupsGetOption) X(cupsFreeDests)           \
-    X(cupsCopyDestInfo) X(cupsFreeDestInfo) X(cupsFindDestDefault) X(cupsGetDestMediaByName)      \
-    X(cupsLastError)                                                                               \
-    X(cupsLastErrorString) X(cupsAddOption) X(cupsFreeOptions) X(cupsPrintFile2) X(ippNewRequest)  \
-    X(ippAddString) X(cupsDoRequest) X(ippFindAttribute) X(ippGetString) X(ippDelete)
-// clang-format on
-
-struct Cups {
-#define QV_CUPS_MEMBER(name) decltype(&::name) name = nullptr;
-    QV_CUPS_FUNCTIONS(QV_CUPS_MEMBER)
-#undef QV_CUPS_MEMBER
-    bool present = false;
-    const char* missing = nullptr; // the first function the library lacks
-};
+namespace qv {
 
 namespace {
-const Cups& cups() {
-    static const Cups library = [] {
-        Cups found;
-        void* handle = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
-        if (!handle)
-            return found;
-        found.present = true;
-#define QV_CUPS_FIND(name)                                                                         \
-    found.name = reinterpret_cast<decltype(&::name)>(dlsym(handle, #name));                        \
-    if (!found.name && !found.missing)                                                             \
-        found.missing = #name;
-        QV_CUPS_FUNCTIONS(QV_CUPS_FIND)
-#undef QV_CUPS_FIND
-        return found;
-    }();
-    return library;
-}
-
 using Reason = PrintFailure::Reason;
 
 // How often a wait for the server looks at the cancel flag and the clock.
@@ -59,19 +21,23 @@ bool refusal(ipp_status_t status) {
 }
 } // namespace
 
-Session::Session(const std::atomic<int>& cancel, std::chrono::milliseconds answerWithin)
-    : m_cups(cups()), m_cancel(cancel), m_answerWithin(answerWithin) {
+CupsSession::CupsSession(int& cancel, std::chrono::milliseconds answerWithin)
+    : m_cups(CupsLibrary::get()), m_cancel(cancel), m_answerWithin(answerWithin) {
     m_clock.start();
 }
 
-Session::~Session() {
+bool CupsSession::cancelled() const {
+    return std::atomic_ref(m_cancel).load() != 0;
+}
+
+CupsSession::~CupsSession() {
     if (m_http)
         m_cups.httpClose(m_http);
 }
 
-int Session::keepWaiting(http_t*, void* data) {
-    auto* session = static_cast<Session*>(data);
-    if (session->m_cancel.load())
+int CupsSession::keepWaiting(http_t*, void* data) {
+    auto* session = static_cast<CupsSession*>(data);
+    if (session->cancelled())
         session->m_givenUp = true;
     else if (session->m_clock.elapsed() >= session->m_answerWithin.count())
         session->m_timedOut = true;
@@ -80,8 +46,8 @@ int Session::keepWaiting(http_t*, void* data) {
     return 0;
 }
 
-PrintFailure Session::failure(Reason otherwise) {
-    if (m_givenUp || m_cancel.load())
+PrintFailure CupsSession::failure(Reason otherwise) {
+    if (m_givenUp || cancelled())
         return {Reason::GivenUp, m_printer, {}};
     if (m_timedOut)
         return {Reason::NotAnswering, m_printer, {}};
@@ -94,7 +60,7 @@ PrintFailure Session::failure(Reason otherwise) {
     return {otherwise, m_printer, QString::fromUtf8(m_cups.cupsLastErrorString()).trimmed()};
 }
 
-std::optional<PrintFailure> Session::open() {
+std::optional<PrintFailure> CupsSession::open() {
     if (!m_cups.present)
         return PrintFailure{Reason::NoPrintSystem, {}, {}};
     if (m_cups.missing)
@@ -103,21 +69,20 @@ std::optional<PrintFailure> Session::open() {
     // change of settings is followed, and a connection to a server since restarted is not
     // reused.
     m_cups.cupsSetServer(nullptr);
-    // The library reads the flag as a plain int while it connects.
-    static_assert(sizeof(std::atomic<int>) == sizeof(int) && std::atomic<int>::is_always_lock_free);
-    int* cancel = const_cast<int*>(reinterpret_cast<const int*>(&m_cancel));
-    m_http = m_cups.httpConnect2(m_cups.cupsServer(), m_cups.ippPort(), nullptr, AF_UNSPEC,
-                                 m_cups.cupsEncryption(), 1, int(m_answerWithin.count()), cancel);
+    m_http =
+        m_cups.httpConnect2(m_cups.cupsServer(), m_cups.ippPort(), nullptr, AF_UNSPEC,
+                            m_cups.cupsEncryption(), 1, int(m_answerWithin.count()), &m_cancel);
     if (!m_http)
-        return m_cancel.load() ? PrintFailure{Reason::GivenUp, {}, {}}
-                               : PrintFailure{Reason::Unreachable, {}, {}};
-    m_cups.httpSetTimeout(m_http, PollSeconds, &Session::keepWaiting, this);
+        return cancelled() ? PrintFailure{Reason::GivenUp, {}, {}}
+                           : PrintFailure{Reason::Unreachable, {}, {}};
+    m_cups.httpSetTimeout(m_http, PollSeconds, &CupsSession::keepWaiting, this);
 
     cups_dest_t* dest = m_cups.cupsGetNamedDest(m_http, nullptr, nullptr);
     if (!dest) {
         PrintFailure why = failure(Reason::Unexpected);
         // Only a server that answered "none" means there is no default printer.
-        if (why.reason == Reason::Unexpected && m_cups.cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND)
+        if (why.reason == Reason::Unexpected &&
+            m_cups.cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND)
             why = {Reason::NoDefaultPrinter, {}, {}};
         return why;
     }
@@ -141,12 +106,12 @@ std::optional<PrintFailure> Session::open() {
     m_cups.cupsFreeDests(1, dest);
     // A server that stopped answering while it was asked about the paper is not one to send
     // the page to.
-    if (m_timedOut || m_givenUp || m_cancel.load())
+    if (m_timedOut || m_givenUp || cancelled())
         return failure(Reason::Unexpected);
     return std::nullopt;
 }
 
-QString Session::stateMessage() {
+QString CupsSession::stateMessage() {
     if (m_uri.isEmpty())
         return {};
     ipp_t* request = m_cups.ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
@@ -161,7 +126,7 @@ QString Session::stateMessage() {
     return text.trimmed();
 }
 
-std::optional<PrintFailure> Session::submit(const QString& pdfFile) {
+std::optional<PrintFailure> CupsSession::submit(const QString& pdfFile) {
     cups_option_t* options = nullptr;
     int count = 0;
     if (!m_paper.media.isEmpty())
@@ -180,4 +145,4 @@ std::optional<PrintFailure> Session::submit(const QString& pdfFile) {
     return why;
 }
 
-} // namespace qv::printsystem
+} // namespace qv

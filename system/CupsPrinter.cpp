@@ -1,10 +1,9 @@
-#include "QtPrinter.h"
+#include "CupsPrinter.h"
 
-#include "PrintSystem.h"
+#include "CupsSession.h"
 #include "runtime/App.h"
 #include "runtime/Screen.h"
 
-#include <QCoreApplication>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
@@ -13,15 +12,6 @@ namespace qv {
 
 namespace {
 using Reason = PrintFailure::Reason;
-
-// The page as the printer lays it out: its own paper, with the card at the printable origin
-// (the paper's corner on a borderless printer). Without word from the printer, A4 to its edges.
-QPageLayout layoutOf(const printsystem::Paper& paper) {
-    if (paper.size.isEmpty())
-        return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, {});
-    const QPageSize size(paper.size, QPageSize::Millimeter, {}, QPageSize::FuzzyMatch);
-    return QPageLayout(size, QPageLayout::Portrait, paper.margins, QPageLayout::Millimeter);
-}
 
 bool writePdf(const QString& file, const QPageLayout& layout, const PrintDocument& document) {
     QPdfWriter writer(file);
@@ -43,36 +33,34 @@ bool writePdf(const QString& file, const QPageLayout& layout, const PrintDocumen
 // Runs on the spooler's thread: everything that talks to the print server happens here.
 std::optional<PrintFailure> printDocument(const QString& outputFile,
                                           std::chrono::milliseconds answerWithin,
-                                          const PrintDocument& document,
-                                          const PrintSpooler::Cancel& cancel) {
+                                          const PrintDocument& document, int& cancel) {
     const PrintFailure pageNotMade{Reason::PageNotMade, {}, {}};
     if (!outputFile.isEmpty())
-        return writePdf(outputFile, layoutOf({}), document) ? std::nullopt
-                                                            : std::optional(pageNotMade);
+        return writePdf(outputFile, Paper().layout(), document) ? std::nullopt
+                                                                : std::optional(pageNotMade);
     // Looked up for every document, so a change of default printer between cards is followed.
-    printsystem::Session session(cancel, answerWithin);
+    CupsSession session(cancel, answerWithin);
     if (std::optional<PrintFailure> failure = session.open())
         return failure;
     // The page waits for the print system in a folder only this user can read.
     const QTemporaryDir scratch;
     const QString page = scratch.filePath(QStringLiteral("card.pdf"));
-    if (!scratch.isValid() || !writePdf(page, layoutOf(session.paper()), document))
+    if (!scratch.isValid() || !writePdf(page, session.paper().layout(), document))
         return pageNotMade;
     return session.submit(page);
 }
 } // namespace
 
-QtPrinter::QtPrinter(QString outputFile, std::chrono::milliseconds answerWithin)
-    : m_spooler([file = std::move(outputFile), answerWithin](const PrintDocument& document,
-                                                             const PrintSpooler::Cancel& cancel) {
-          return printDocument(file, answerWithin, document, cancel);
-      }) {
-    qRegisterMetaType<PrintFailure>();
+CupsPrinter::CupsPrinter(QString outputFile, std::chrono::milliseconds answerWithin)
+    : m_spooler(
+          [file = std::move(outputFile), answerWithin](const PrintDocument& document, int& cancel) {
+              return printDocument(file, answerWithin, document, cancel);
+          }) {
     // Emitted on the spooler's thread, heard on this one.
-    connect(&m_spooler, &PrintSpooler::failed, this, &Printer::notPrinted, Qt::QueuedConnection);
+    connect(&m_spooler, &PrintSpooler::changed, this, &CupsPrinter::relay, Qt::QueuedConnection);
 }
 
-void QtPrinter::PaintPicture(const Picture& picture, float x, float y) {
+void CupsPrinter::PaintPicture(const Picture& picture, float x, float y) {
     const QImage& image = picture.image();
     // The picture's own size: its screen pixels at the screen's resolution. Positions are in
     // twips, the printer's default unit. Worked out here, where the screen can be asked.
@@ -86,7 +74,7 @@ void QtPrinter::PaintPicture(const Picture& picture, float x, float y) {
                        pixels.height() * inchesPerPixelY)});
 }
 
-void QtPrinter::EndDoc() {
+void CupsPrinter::EndDoc() {
     if (!m_document)
         return;
     PrintDocument document = std::move(*m_document);
@@ -94,18 +82,20 @@ void QtPrinter::EndDoc() {
     m_spooler.submit(std::move(document));
 }
 
-bool QtPrinter::finish(std::chrono::milliseconds patience) {
-    return m_spooler.finish(patience);
-}
-
-int QtPrinter::waiting() const {
+int CupsPrinter::waiting() const {
     return m_spooler.waiting();
 }
 
-int QtPrinter::abandon() {
+int CupsPrinter::abandon() {
     const int givenUp = m_spooler.abandon();
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    relay();
     return givenUp;
+}
+
+void CupsPrinter::relay() {
+    for (const PrintFailure& failure : m_spooler.takeFailures())
+        emit notPrinted(failure);
+    emit waitingChanged(m_spooler.waiting());
 }
 
 } // namespace qv
