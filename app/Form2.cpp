@@ -74,7 +74,7 @@ Form2::Form2(qv::Engine& engine, qv::NewsPresenter* news)
     nameFaces();
     m_announcer = new Announcer(this);
     setFocusPolicy(Qt::StrongFocus);
-    setAccessibleName(QStringLiteral("Quorvel 桌签"));
+    setAccessibleName(qv::App::Title() + QStringLiteral(" 桌签"));
     // Read with the window until the menu has been opened once; after that the user knows the
     // way in, and each return to the window is quiet enough for a command's news to be heard.
     setAccessibleDescription(QStringLiteral("单击窗口、按菜单键或 Shift+F10 打开命令菜单"));

@@ -98,6 +98,24 @@ private slots:
         QCOMPARE(system->seen(), (std::vector<int>{1, 3}));
     }
 
+    // Counted and heard while documents go out back to back, as the window and the dialog at
+    // exit do; under ThreadSanitizer, anything the thread keeps outside its lock shows here.
+    void countedWhileDocumentsGoOutBackToBack() {
+        auto system = std::make_shared<PrintSystem>();
+        system->release.set_value();
+        qv::PrintSpooler spooler(to(system));
+        submit(spooler, 40);
+        QList<PrintFailure> told;
+        for (int last = 40, now; (now = spooler.waiting()) > 0; last = now) {
+            QVERIFY(now <= last);
+            told += spooler.takeFailures();
+        }
+        QVERIFY(spooler.finish(10s));
+        told += spooler.takeFailures();
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(system->seen().size(), std::size_t(39));
+    }
+
     // The program can always end: giving up cancels the document under way, drops those
     // behind it, counts both, tells neither as refused, and the thread ends. Nothing comes
     // out afterwards, and nothing more is taken.
