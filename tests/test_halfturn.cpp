@@ -11,12 +11,12 @@
 using namespace qv;
 
 namespace {
-constexpr QRgb Untouched = 0xFFFFFFFF;
-
 // Every pixel of the face carries its own position, so a turned pixel tells where it came from.
 QRgb coded(int x, int y) {
     return 0xFF000000 | QRgb(x) << 12 | QRgb(y);
 }
+// No face here has a row 4095.
+const QRgb Untouched = coded(0, 4095);
 
 struct Faces {
     PictureBox picture1, picture2;
@@ -38,31 +38,38 @@ const QSize CardFace(641, 248), CardTurned(641, 236);
 class TestHalfTurn : public QObject {
     Q_OBJECT
 private slots:
-    // source: the face pixel that lands on pixel, or none when it is left as it was.
+    // source: the face pixel that lands on pixel, or none when it is left as it was. A source
+    // must lie strictly before the face's last column and row, compared as floats.
     void takesEachPixelFromItsSource_data() {
         QTest::addColumn<QSize>("face");
         QTest::addColumn<QSize>("turned");
         QTest::addColumn<QPoint>("pixel");
         QTest::addColumn<std::optional<QPoint>>("source");
         const std::optional<QPoint> none;
+        const QSize larger(301, 181);
         QTest::newRow("centre from the face's own centre")
             << CardFace << CardTurned << QPoint(320, 118) << std::optional(QPoint(320, 124));
         QTest::newRow("(1, 0) from (639.19, 241.49)")
             << CardFace << CardTurned << QPoint(1, 0) << std::optional(QPoint(639, 241));
-        QTest::newRow("(0, 235) from (639.81, 6.49)")
-            << CardFace << CardTurned << QPoint(0, 235) << std::optional(QPoint(640, 6));
-        QTest::newRow("(640, 0) from (0.19, 242.51)")
-            << CardFace << CardTurned << QPoint(640, 0) << std::optional(QPoint(0, 243));
-        QTest::newRow("(634, 40) from (6.12, 202.5), half to even")
+        QTest::newRow("(0, 118) from (639.9996, 123.49), just inside the last column")
+            << CardFace << CardTurned << QPoint(0, 118) << std::optional(QPoint(640, 123));
+        QTest::newRow("(634, 39) from 203.5 as a float, up to the even row")
+            << CardFace << CardTurned << QPoint(634, 39) << std::optional(QPoint(6, 204));
+        QTest::newRow("(634, 40) from 202.5, down to the even row")
             << CardFace << CardTurned << QPoint(634, 40) << std::optional(QPoint(6, 202));
-        QTest::newRow("(0, 0) from (640.19, 241.49), not before the last column")
+        QTest::newRow("(0, 0) from (640.19, 241.49), past 640: left")
             << CardFace << CardTurned << QPoint(0, 0) << none;
-        QTest::newRow("(640, 235) from (-0.19, 7.51), left of the face")
-            << CardFace << CardTurned << QPoint(640, 235) << none;
         QTest::newRow("odd heights: centre") << QSize(641, 247) << QSize(641, 237)
                                              << QPoint(320, 118) << std::optional(QPoint(320, 123));
-        QTest::newRow("(1, 59) from 2321.0001, which as a float is the last column")
-            << QSize(2322, 130) << QSize(2322, 121) << QPoint(1, 59) << none;
+        QTest::newRow("larger turned: (101, 31) from (149.09, 118.92)")
+            << QSize(200, 120) << larger << QPoint(101, 31) << std::optional(QPoint(149, 119));
+        QTest::newRow("larger turned: (151, 31) from (99.09, 119.0015), past 119: left")
+            << QSize(200, 120) << larger << QPoint(151, 31) << none;
+        // A hair inside the last column or row, but on it as a float.
+        QTest::newRow("(1, 59) from x 2512.9999997: left")
+            << QSize(2514, 130) << QSize(2514, 121) << QPoint(1, 59) << none;
+        QTest::newRow("(321, 1) from y 2512.9999997: left")
+            << QSize(641, 2514) << QSize(641, 2514) << QPoint(321, 1) << none;
     }
     void takesEachPixelFromItsSource() {
         QFETCH(QSize, face);
