@@ -219,8 +219,8 @@ void frmAbout::Label1_Click() {
 
 // With nothing to open the page, the user gets the address to type in elsewhere.
 void frmAbout::tellAddress() {
-    m_engine.dialogs.MsgBox(
-        QStringLiteral("没有能打开网页的程序。请在浏览器中输入这个网址：\n\n") + webAddress());
+    m_engine.dialogs.MsgBox(QStringLiteral("没有能打开网页的程序。请在浏览器中输入这个网址：\n\n") +
+                            webAddress());
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {

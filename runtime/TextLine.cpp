@@ -79,10 +79,10 @@ public:
     // The font a character is looked for in.
     QFont fontFor(const QFont& font, char32_t character) {
         QFont face(font);
-        face.setFamilies((QChar::script(character) == QChar::Script_Han ? hanFormat(character)
-                                                                         : m_other)
-                             .fontFamilies()
-                             .toStringList());
+        face.setFamilies(
+            (QChar::script(character) == QChar::Script_Han ? hanFormat(character) : m_other)
+                .fontFamilies()
+                .toStringList());
         return face;
     }
 

@@ -41,7 +41,8 @@ struct Card {
 QImage drawnByHarfBuzz(const QString& face, const QString& text, qreal ascent,
                        const QString& folder) {
     QProcess match;
-    match.start(QStringLiteral("fc-match"), {QStringLiteral("-f"), QStringLiteral("%{file}"), face});
+    match.start(QStringLiteral("fc-match"),
+                {QStringLiteral("-f"), QStringLiteral("%{file}"), face});
     if (!match.waitForFinished() || match.exitCode() != 0)
         return {};
     const QString png = folder + QStringLiteral("/hb.png");
@@ -78,10 +79,9 @@ QImage asOnTheFace(const QImage& drawing, const QSize& scratch, double across, i
     QImage wide(scratch.width(), drawing.height(), QImage::Format_RGB32);
     wide.fill(Qt::white);
     QPainter(&wide).drawImage(0, 0, drawing);
-    const QImage squeezed =
-        wide.scaled(qRound(scratch.width() * across), drawing.height(), Qt::IgnoreAspectRatio,
-                    Qt::SmoothTransformation)
-            .convertToFormat(QImage::Format_Grayscale8);
+    const QImage squeezed = wide.scaled(qRound(scratch.width() * across), drawing.height(),
+                                        Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                .convertToFormat(QImage::Format_Grayscale8);
     QImage cut(squeezed.width(), scratch.height(), QImage::Format_Grayscale8);
     cut.fill(255);
     for (int y = std::max(0, down); y < std::min(cut.height(), squeezed.height() + down); ++y)

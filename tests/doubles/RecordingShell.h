@@ -11,7 +11,7 @@ namespace qv::test {
 class RecordingShell : public Shell {
 public:
     QStringList opened, started, files;
-    bool opensUrls = true;   // false: no program on this desktop opens an address
+    bool opensUrls = true;     // false: no program on this desktop opens an address
     bool givesUpLater = false; // the opener starts, then ends without opening it
 
     bool OpenUrl(const QString& address) override {
