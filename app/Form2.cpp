@@ -5,7 +5,6 @@
 #include "about/frmAbout.h"
 #include "card/CardText.h"
 #include "card/HalfTurn.h"
-#include "print/PrintJob.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Engine.h"
 #include "runtime/PictureBox.h"
@@ -13,6 +12,7 @@
 #include "runtime/Printer.h"
 #include "runtime/Screen.h"
 #include "runtime/UntrappedErrors.h"
+#include "print/PrintJob.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -234,8 +234,8 @@ void Form2::tellNotPrinted(bool evenIfBusy) {
     // A box that came up over the input box, the font dialog or About would take the keys
     // meant for them: it waits until the user is back at this window.
     const QWidget* active = QApplication::activeWindow();
-    const bool busy =
-        QApplication::activeModalWidget() || (active && active != this && active->isVisible());
+    const bool busy = QApplication::activeModalWidget() ||
+                      (active && active != this && active->isVisible());
     if (m_telling || (busy && !evenIfBusy))
         return;
     m_telling = true;

@@ -156,14 +156,36 @@ void drawTextLine(QPainter& painter, const QPointF& baseline, const QString& tex
     const QTextLine row = layout.createLine();
     layout.endLayout();
     // Every face on the font's baseline, whichever of them reaches highest.
-    const QPointF origin(baseline.x(), baseline.y() - row.ascent());
+    QPointF origin(baseline.x(), baseline.y() - row.ascent());
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    // Dots below an Arabic letter or marks stacked above a Thai one may reach past the surface,
+    // where the font's own letters do not: the line then moves as far as it must to show them,
+    // and is centred where it is taller than the surface.
+    QRectF ink;
+    for (const QGlyphRun& run : runs) {
+        const QRawFont face = run.rawFont();
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype i = 0; i < glyphs.size(); ++i)
+            ink |= face.boundingRect(glyphs[i]).translated(positions[i]);
+    }
+    const qreal scale = painter.transform().m22(), height = painter.device()->height();
+    if (ink.isValid() && painter.transform().isAffine() && scale > 0) {
+        const qreal top = painter.transform().map(origin + ink.topLeft()).y(),
+                    bottom = painter.transform().map(origin + ink.bottomLeft()).y();
+        const qreal shift = bottom - top > height ? (height - bottom - top) / 2
+                            : top < 0             ? -top
+                            : bottom > height     ? height - bottom
+                                                  : 0;
+        origin.ry() += shift / scale;
+    }
     // Only the glyphs that can reach the surface are drawn, so a text thousands of characters
     // long costs what one as wide as the surface does. A glyph's ink may lie up to about an em
     // either side of its origin.
     const QRect device(0, 0, painter.device()->width(), painter.device()->height());
     const QRectF shown = painter.transform().inverted().mapRect(QRectF(device));
     const qreal em = QFontMetricsF(font, painter.device()).height();
-    for (const QGlyphRun& run : layout.glyphRuns())
+    for (const QGlyphRun& run : runs)
         drawGlyphsWithin(painter, origin, run, shown.left() - 2 * em - origin.x(),
                          shown.right() + 2 * em - origin.x(), em);
 }
