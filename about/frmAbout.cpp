@@ -17,6 +17,8 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
+
 using qv::Screen;
 
 namespace {
@@ -124,8 +126,53 @@ frmAbout::frmAbout(qv::Engine& engine)
     setTabOrder(cmdOK, cmdSysInfo);
     setTabOrder(cmdSysInfo, Label1);
     cmdOK->setFocus();
+    // The address is one word: it is never broken, the label widens for it instead.
+    Label1->setWordWrap(false);
+    growToTexts();
+    connect(&engine.shell, &qv::Shell::notOpened, this, [this](const QString& address) {
+        if (address == webAddress())
+            handle(&frmAbout::tellAddress);
+    });
 
     handle(&frmAbout::Form_Load);
+}
+
+// The controls sit where the design puts them for the usual desktop font; a larger font gets
+// each as much room as its text needs, and what lies below it moves down as far.
+void frmAbout::growToTexts() {
+    const int margin = Screen::pixelsX(90);
+    int lower = 0, wide = width();
+    const auto grow = [&](QWidget* control, QSize needed) {
+        QRect place = control->geometry().translated(0, lower);
+        if (auto* label = qobject_cast<QLabel*>(control); label && label->wordWrap())
+            needed = QSize(place.width(), label->heightForWidth(place.width()));
+        const int extra = std::max(needed.height() - place.height(), 0);
+        // Buttons keep their right edge, labels their left one.
+        if (needed.width() > place.width()) {
+            if (qobject_cast<QLabel*>(control))
+                place.setWidth(needed.width());
+            else
+                place.setLeft(place.right() + 1 - needed.width());
+        }
+        place.setHeight(place.height() + extra);
+        control->setGeometry(place);
+        lower += extra;
+        wide = std::max(wide, place.right() + 1 + margin);
+    };
+    for (QWidget* control : {static_cast<QWidget*>(lblTitle), static_cast<QWidget*>(lblVersion),
+                             static_cast<QWidget*>(lblDescription), static_cast<QWidget*>(Label1)})
+        grow(control, control->sizeHint());
+    m_separatorBelow = lower;
+    for (QPushButton* button : {cmdOK, cmdSysInfo})
+        grow(button, button->sizeHint());
+    // Buttons pushed left past the labels' edge take the dialog wider instead.
+    const int left = std::min(cmdOK->x(), cmdSysInfo->x()) - Screen::pixelsX(4125);
+    if (left < 0) {
+        for (QPushButton* button : {cmdOK, cmdSysInfo})
+            button->move(button->x() - left, button->y());
+        wide -= left;
+    }
+    setFixedSize(std::max(wide, width()), height() + lower);
 }
 
 void frmAbout::handle(void (frmAbout::*handler)()) {
@@ -166,10 +213,14 @@ void frmAbout::StartSysInfo() {
 }
 
 void frmAbout::Label1_Click() {
-    // With nothing to open the page, the user gets the address to type in elsewhere.
     if (!m_engine.shell.OpenUrl(webAddress()))
-        m_engine.dialogs.MsgBox(
-            QStringLiteral("没有能打开网页的程序。请在浏览器中输入这个网址：\n\n") + webAddress());
+        tellAddress();
+}
+
+// With nothing to open the page, the user gets the address to type in elsewhere.
+void frmAbout::tellAddress() {
+    m_engine.dialogs.MsgBox(QStringLiteral("没有能打开网页的程序。请在浏览器中输入这个网址：\n\n") +
+                            webAddress());
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
@@ -211,12 +262,12 @@ void frmAbout::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
     // The etched separator: a grey line with a white one under it.
     QPainter painter(this);
-    const int right = Screen::pixelsX(5654);
-    painter.fillRect(QRect(QPoint(Screen::pixelsX(90), Screen::pixelsY(2445)),
-                           QPoint(right, Screen::pixelsY(2445))),
+    const int right = width() - 1 - (Screen::pixelsX(5730) - 1 - Screen::pixelsX(5654));
+    const int grey = Screen::pixelsY(2445) + m_separatorBelow,
+              white = Screen::pixelsY(2460) + m_separatorBelow;
+    painter.fillRect(QRect(QPoint(Screen::pixelsX(90), grey), QPoint(right, grey)),
                      QColor(128, 128, 128));
-    painter.fillRect(QRect(QPoint(Screen::pixelsX(105), Screen::pixelsY(2460)),
-                           QPoint(right, Screen::pixelsY(2460) + 1)),
+    painter.fillRect(QRect(QPoint(Screen::pixelsX(105), white), QPoint(right, white + 1)),
                      Qt::white);
 }
 

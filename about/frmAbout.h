@@ -41,7 +41,10 @@ private:
     void cmdOK_Click();
     void cmdSysInfo_Click();
     void Label1_Click();
+    void tellAddress();
     void handle(void (frmAbout::*handler)());
+    void growToTexts();
 
     qv::Engine& m_engine;
+    int m_separatorBelow = 0; // pixels the separator moved down for larger texts
 };

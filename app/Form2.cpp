@@ -20,14 +20,21 @@
 #include <QKeyEvent>
 #include <QScreen>
 
+#include <algorithm>
+
 using qv::PictureBox;
 using qv::Screen;
 
 namespace {
+// The card is paper on every desktop: black ink on white, whatever the palette.
+constexpr qv::OleColor Paper = 0xFFFFFF, Ink = 0x000000;
+
 PictureBox* makeFace(QWidget* parent, const char* name, const QRect& geometry) {
     auto* face = new PictureBox(parent);
     face->setObjectName(QString::fromLatin1(name));
     face->setGeometry(geometry);
+    face->setBackColor(Paper);
+    face->setForeColor(Ink);
     return face;
 }
 
@@ -60,7 +67,7 @@ Form2::Form2(qv::Engine& engine, qv::NewsPresenter* news)
     setWindowTitle(qv::App::Title());
     setAutoFillBackground(true);
     QPalette background = palette();
-    background.setColor(QPalette::Window, background.color(QPalette::Base));
+    background.setColor(QPalette::Window, qv::toQColor(Paper));
     setPalette(background);
     setFixedSize(Screen::pixelsX(10755), Screen::pixelsY(10470));
 
@@ -87,8 +94,13 @@ Form2::Form2(qv::Engine& engine, qv::NewsPresenter* news)
     }
     news->setWindow(this);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    // Centred; on a screen too small for the sheet, its title bar and top-left stay on the
+    // screen, where the window can still be dragged.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect free = screen->availableGeometry();
+        const QPoint centred = free.center() - rect().center();
+        move(std::max(centred.x(), free.left()), std::max(centred.y(), free.top()));
+    }
     handle(&Form2::Form_Load);
 }
 
@@ -171,6 +183,10 @@ void Form2::输入_Click() {
     CardText = m_dialogs.InputBox(QStringLiteral("请输入需要打印的文字"));
     if (CardText != QString()) {
         Command1_Click();
+        // A character no face has shows as a box; the user hears which, and why.
+        if (const QString notice = qv::card::undrawableNotice(CardText, CardFontName);
+            !notice.isEmpty())
+            m_dialogs.MsgBox(notice);
         m_announcer->announce(Picture1->accessibleName());
     }
 }

@@ -3,8 +3,14 @@
 #include "runtime/Conversions.h"
 #include "runtime/PictureBox.h"
 #include "runtime/Screen.h"
+#include "runtime/TextLine.h"
+
+#include <QFont>
+#include <QStringList>
 
 #include <QTextBoundaryFinder>
+
+#include <algorithm>
 
 namespace qv::card {
 
@@ -62,6 +68,27 @@ void drawCardText(PictureBox& picture1, PictureBox& picture3, QString& cardText,
         return;
     picture1.PaintPicture(picture3.Picture(), 0, 0, width1, height1, 0, 0, w, h);
     picture3.setVisible(false);
+}
+
+QString undrawableNotice(const QString& cardText, const QString& cardFontName) {
+    constexpr qsizetype Named = 5;
+    const QList<char32_t> missing = undrawableCharacters(cardText, QFont(cardFontName));
+    if (missing.isEmpty())
+        return {};
+    QStringList named;
+    for (const char32_t character : missing.first(std::min(missing.size(), Named))) {
+        const QString code = QStringLiteral("U+%1").arg(uint(character), 4, 16, QLatin1Char('0'));
+        // A lone surrogate has no text of its own to quote.
+        named << (QChar::isSurrogate(character)
+                      ? code.toUpper()
+                      : QStringLiteral("“%1”（%2）")
+                            .arg(QString::fromUcs4(&character, 1), code.toUpper()));
+    }
+    QString list = named.join(QStringLiteral("、"));
+    if (missing.size() > Named)
+        list += QStringLiteral("等 %1 个字符").arg(missing.size());
+    return QStringLiteral("没有已安装的字体含有%1，桌签上%2显示为方框，其余文字照常画出。")
+        .arg(list, missing.size() == 1 ? QStringLiteral("它") : QStringLiteral("它们"));
 }
 
 } // namespace qv::card

@@ -18,4 +18,9 @@ namespace qv::card {
 void drawCardText(PictureBox& picture1, PictureBox& picture3, QString& cardText,
                   const QString& cardFontName, float (&scaleFactor)[2]);
 
+// What to tell the user when some characters of the card text are in no installed face, so
+// that the card shows a box for each: the characters by name, or empty text when every one
+// can be drawn.
+QString undrawableNotice(const QString& cardText, const QString& cardFontName);
+
 } // namespace qv::card

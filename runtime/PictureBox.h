@@ -32,7 +32,7 @@ public:
     // Repaints the whole surface with the background and puts the text position at (0, 0).
     void Cls();
     // Draws text at the text position in the foreground colour, no background behind it.
-    // Characters the font leaves blank are drawn in a face that has them (see TextLine.h).
+    // Laid out and shaped by Qt, a face for each script (see TextLine.h).
     void Print(const QString& text);
     // Draws the region (x2, y2, width2, height2) of the picture into the region
     // (x1, y1, width1, height1) of this surface, all in this surface's units. Omitted sizes

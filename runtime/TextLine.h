@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class QFont;
@@ -8,13 +9,19 @@ class QPointF;
 
 namespace qv {
 
-// Draws text as one line with its baseline at the given point, in the painter's pen. A
-// character that the font leaves blank, having no glyph for it or an empty one, is drawn in
-// a face that has ink for it, at the same size, on the same baseline: the font's substitutes
-// first (QFont::substitutes), then the faces Qt falls back on, then any installed face.
-// Blanks, controls and characters no face has stay as the font draws them. Glyphs that fall
-// wholly outside the painter's device are not drawn.
+// Draws text as one line with its baseline at the given point, in the painter's pen, laid out
+// by Qt's text layout: each run is shaped whole, and a character the font lacks comes from
+// another face by its script. Han characters look in the font's substitutes first (the font
+// mapping ends them with the faces of the rare characters), skipping a face whose glyph for
+// the character is empty; other scripts go to the faces Qt picks for them, so marks stay on
+// their bases and joined letters stay joined. Glyphs that fall wholly outside the painter's
+// device are not drawn.
 void drawTextLine(QPainter& painter, const QPointF& baseline, const QString& text,
                   const QFont& font);
+
+// The characters of the text that no installed face draws (drawTextLine draws a box for
+// each), each once, in the order they first come. Blanks and invisible controls are not
+// meant to show and never count.
+QList<char32_t> undrawableCharacters(const QString& text, const QFont& font);
 
 } // namespace qv

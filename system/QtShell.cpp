@@ -5,12 +5,37 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace qv {
 
 bool QtShell::OpenUrl(const QString& address) {
-    return QDesktopServices::openUrl(QUrl(address));
+    // Qt counts starting xdg-open as success; only its exit status says whether a program took
+    // the address. It is watched, never waited for: it may run as long as the browser.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return QDesktopServices::openUrl(QUrl(address));
+    auto* process = new QProcess(this);
+    process->setProgram(opener);
+    process->setArguments({address});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    connect(process, &QProcess::finished, this,
+            [this, process, address](int exitCode, QProcess::ExitStatus status) {
+                process->deleteLater();
+                if (status != QProcess::NormalExit || exitCode != 0)
+                    emit notOpened(address);
+            });
+    connect(process, &QProcess::errorOccurred, this,
+            [this, process, address](QProcess::ProcessError error) {
+                if (error != QProcess::FailedToStart)
+                    return; // a crash also ends in finished
+                process->deleteLater();
+                emit notOpened(address);
+            });
+    process->start();
+    return true;
 }
 
 void QtShell::StartProgram(const QString& path) {

@@ -6,6 +6,7 @@ namespace qv {
 
 // The desktop through Qt.
 class QtShell : public Shell {
+    Q_OBJECT
 public:
     bool OpenUrl(const QString& address) override;
     void StartProgram(const QString& path) override;

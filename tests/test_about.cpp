@@ -89,9 +89,45 @@ private slots:
         w.e.shell.opensUrls = false;
         QTest::keyClick(d.Label1, Qt::Key_Return);
         QCOMPARE(w.e.dialogs.messages().filter(frmAbout::webAddress()).size(), 1);
+        // The opener starts, then gives up: the address is told all the same.
+        w.e.shell.opensUrls = w.e.shell.givesUpLater = true;
+        QTest::keyClick(d.Label1, Qt::Key_Return);
+        QTRY_COMPARE(w.e.dialogs.messages().filter(frmAbout::webAddress()).size(), 2);
         QVERIFY(dialog);
         QTest::keyClick(d.Label1, Qt::Key_Escape);
         QVERIFY(!d.isVisible());
+    }
+
+    // Whatever the desktop's font size, each text shows whole: a wrapped label is as tall as
+    // its lines, the address and the buttons as wide as their text, all inside the dialog.
+    void textsShowWhole_data() {
+        QTest::addColumn<int>("points"); // the desktop font's size; 0: as it is
+        QTest::newRow("usual font") << 0;
+        QTest::newRow("large desktop font") << 20;
+    }
+    void textsShowWhole() {
+        QFETCH(int, points);
+        const QFont usual = QApplication::font();
+        QFont font = usual;
+        if (points)
+            font.setPointSize(points);
+        QApplication::setFont(font);
+        test::MainWindow<Form2> w;
+        QPointer<frmAbout> dialog = w.openAbout();
+        QApplication::setFont(usual);
+        QVERIFY(dialog);
+        for (QLabel* label : dialog->findChildren<QLabel*>()) {
+            if (!label->pixmap().isNull())
+                continue;
+            QVERIFY2(label->wordWrap() ? label->height() >= label->heightForWidth(label->width())
+                                       : label->width() >= label->sizeHint().width(),
+                     qPrintable(label->text()));
+            QVERIFY(dialog->rect().contains(label->geometry()));
+        }
+        for (QPushButton* button : {dialog->cmdOK, dialog->cmdSysInfo}) {
+            QVERIFY(button->width() >= button->sizeHint().width());
+            QVERIFY(dialog->rect().contains(button->geometry()));
+        }
     }
 };
 

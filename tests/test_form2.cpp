@@ -143,6 +143,18 @@ private slots:
         QCOMPARE(qv::test::differingPixels(card, w.form->Picture1->retainedImage()), 0);
     }
 
+    // On any screen the window opens with its title bar on it, showing as much of the sheet as
+    // the screen has room for (also run on a 1280 x 1024 screen at 192 dots per inch, and
+    // scaled by 1.5, where the sheet is taller than the screen).
+    void windowOnScreen() {
+        qv::test::MainWindow<Form2> w;
+        const QRect free = w.form->screen()->availableGeometry(), frame = w.form->frameGeometry(),
+                    shown = frame & free;
+        QVERIFY(free.contains(frame.topLeft()));
+        QCOMPARE(shown.width(), std::min(frame.width(), free.width()));
+        QCOMPARE(shown.height(), std::min(frame.height(), free.height()));
+    }
+
     // A card the print system did not take, told while a box has the keyboard, waits: the
     // name being typed goes whole into the box, and Return closes the box, not the news. Back
     // at the window, the news is told, once.

@@ -4,8 +4,11 @@
 #include "PrintWaitDialog.h"
 #include "about/SystemInformation.h"
 #include "about/frmAbout.h"
+#include "print/Module1.h"
 #include "runtime/Engine.h"
+#include "runtime/PictureBox.h"
 #include "system/QtDialogs.h"
+#include "system/QtGdi.h"
 #include "system/QtShell.h"
 #include "system/Startup.h"
 #include "system/SystemRegistry.h"
@@ -19,8 +22,11 @@
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -115,6 +121,90 @@ private slots:
         QCOMPARE(said(), spoken);
         QVERIFY(form.hasFocus());
         QCOMPARE(form.accessibleDescription(), QString());
+    }
+
+    // The card is paper on every desktop: after 输入 and 旋转 both faces are black ink on
+    // white, and the page (the window's capture) is white wherever the name is not, the very
+    // page the usual palette gives.
+    void sheetIsPaper_data() {
+        QTest::addColumn<QPalette>("palette");
+        QPalette dark(QColor(0x35, 0x35, 0x35)); // as qt6ct's "darker" scheme sets it
+        dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            dark.setColor(role, QColor(0xe0, 0xe0, 0xe0));
+        QTest::newRow("usual palette") << QApplication::palette();
+        QTest::newRow("dark palette") << dark;
+    }
+    void sheetIsPaper() {
+        QFETCH(QPalette, palette);
+        // The page under a palette, and the faces' drawings.
+        const auto page = [](const QPalette& colours, QList<QImage>* faces) -> QImage {
+            const QPalette usual = QApplication::palette();
+            QApplication::setPalette(colours);
+            test::MainWindow<Form2> w;
+            w.command(QStringLiteral("输入"), QStringLiteral("张三丰"));
+            w.command(QStringLiteral("旋转"));
+            QtGdi gdi;
+            const QImage sheet =
+                Module1::CaptureWindowArea(gdi, Gdi::Handle(w.form->winId()), 1, 0, 0, 710, 685)
+                    .image()
+                    .copy();
+            for (PictureBox* face : {w.form->Picture2, w.form->Picture1}) {
+                QImage drawing(w.form->size(), QImage::Format_RGB32);
+                drawing.fill(Qt::white);
+                QPainter(&drawing).drawImage(face->pos(), face->retainedImage());
+                faces->append(drawing);
+            }
+            QApplication::setPalette(usual);
+            return sheet;
+        };
+        QList<QImage> faces, usualFaces;
+        const QImage sheet = page(palette, &faces);
+        QCOMPARE(test::differingPixels(sheet, page(QApplication::palette(), &usualFaces)), 0);
+        QList<QRect> inked;
+        for (const QImage& face : std::as_const(faces)) {
+            // Black ink on white: the name's strokes are black, and the face around them white.
+            inked << test::inkBounds(face);
+            const QRect ink = inked.last(), black = test::inkBounds(face, {}, 64);
+            QVERIFY(black.isValid() && qAbs(black.width() - ink.width()) <= 4 &&
+                    qAbs(black.height() - ink.height()) <= 4);
+        }
+        for (int y = 0; y < sheet.height(); ++y)
+            for (int x = 0; x < sheet.width(); ++x)
+                if (!inked[0].contains(x, y) && !inked[1].contains(x, y))
+                    QCOMPARE(sheet.pixel(x, y) & 0xFFFFFF, 0xFFFFFFu);
+    }
+
+    // The desktop's opener of addresses, run by the shell: one that ends in failure, or is
+    // killed, is told; one that opens the address is not.
+    void linkOpenerWatched_data() {
+        QTest::addColumn<QString>("ends"); // how the stand-in xdg-open ends
+        QTest::addColumn<bool>("told");
+        QTest::newRow("opened") << "exit 0" << false;
+        QTest::newRow("no method available") << "exit 3" << true;
+        QTest::newRow("killed") << "kill -9 $$" << true;
+    }
+    void linkOpenerWatched() {
+        QFETCH(QString, ends);
+        QFETCH(bool, told);
+        QTemporaryDir folder;
+        QFile opener(folder.filePath("xdg-open"));
+        QVERIFY(opener.open(QIODevice::WriteOnly));
+        opener.write(QStringLiteral("#!/bin/sh\ntouch \"%1\"\n%2\n")
+                         .arg(folder.filePath("ran"), ends)
+                         .toUtf8());
+        opener.close();
+        opener.setPermissions(opener.permissions() | QFileDevice::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(folder.path()) + ":" + path);
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+        QtShell shell;
+        QSignalSpy notOpened(&shell, &Shell::notOpened);
+        QVERIFY(shell.OpenUrl(frmAbout::webAddress()));
+        QTRY_VERIFY(QFile::exists(folder.filePath("ran")));
+        QTRY_COMPARE_WITH_TIMEOUT(notOpened.size(), int(told), told ? 5000 : 300);
+        if (told)
+            QCOMPARE(notOpened.first().first().toString(), frmAbout::webAddress());
     }
 
     // What a screen reader finds in the real font dialog and in the dialog that waits for the

@@ -11,10 +11,14 @@ namespace qv::test {
 class RecordingShell : public Shell {
 public:
     QStringList opened, started, files;
-    bool opensUrls = true; // false: no program on this desktop opens an address
+    bool opensUrls = true;     // false: no program on this desktop opens an address
+    bool givesUpLater = false; // the opener starts, then ends without opening it
 
     bool OpenUrl(const QString& address) override {
         opened.append(address);
+        if (givesUpLater)
+            QMetaObject::invokeMethod(
+                this, [this, address] { emit notOpened(address); }, Qt::QueuedConnection);
         return opensUrls;
     }
     void StartProgram(const QString& path) override {
