@@ -10,6 +10,14 @@
 
 namespace qv {
 
+QtShell::~QtShell() {
+    for (QProcess* opener : findChildren<QProcess*>(Qt::FindDirectChildrenOnly))
+        if (opener->state() != QProcess::NotRunning) {
+            opener->disconnect(this);
+            opener->setParent(nullptr); // never destroyed, so never killed
+        }
+}
+
 bool QtShell::OpenUrl(const QString& address) {
     // Qt counts starting xdg-open as success; only its exit status says whether a program took
     // the address. It is watched, never waited for: it may run as long as the browser.

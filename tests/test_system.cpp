@@ -176,13 +176,15 @@ private slots:
     }
 
     // The desktop's opener of addresses, run by the shell: one that ends in failure, or is
-    // killed, is told; one that opens the address is not.
+    // killed, is told; one that opens the address is not; one still running when the program
+    // ends (a browser in the foreground) goes on running.
     void linkOpenerWatched_data() {
         QTest::addColumn<QString>("ends"); // how the stand-in xdg-open ends
         QTest::addColumn<bool>("told");
         QTest::newRow("opened") << "exit 0" << false;
         QTest::newRow("no method available") << "exit 3" << true;
         QTest::newRow("killed") << "kill -9 $$" << true;
+        QTest::newRow("outlives the program") << "sleep 1; touch \"$0.done\"" << false;
     }
     void linkOpenerWatched() {
         QFETCH(QString, ends);
@@ -198,13 +200,16 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(folder.path()) + ":" + path);
         const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
-        QtShell shell;
-        QSignalSpy notOpened(&shell, &Shell::notOpened);
-        QVERIFY(shell.OpenUrl(frmAbout::webAddress()));
+        auto shell = std::make_unique<QtShell>();
+        QSignalSpy notOpened(shell.get(), &Shell::notOpened);
+        QVERIFY(shell->OpenUrl(frmAbout::webAddress()));
         QTRY_VERIFY(QFile::exists(folder.filePath("ran")));
         QTRY_COMPARE_WITH_TIMEOUT(notOpened.size(), int(told), told ? 5000 : 300);
         if (told)
             QCOMPARE(notOpened.first().first().toString(), frmAbout::webAddress());
+        shell.reset();
+        if (ends.contains("done"))
+            QTRY_VERIFY(QFile::exists(opener.fileName() + ".done"));
     }
 
     // What a screen reader finds in the real font dialog and in the dialog that waits for the
