@@ -2,6 +2,7 @@
 
 #include "runtime/App.h"
 
+#include <QAccessible>
 // Qt's platform headers (qt6-base-private-dev) let the tests turn accessibility on.
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
@@ -11,18 +12,35 @@ namespace qv::test {
 
 namespace {
 std::optional<int> programEnd;
-QList<Heard> heard;
+QStringList heard;
 } // namespace
 
-QList<Heard>* listenAsScreenReader() {
+QStringList* listenAsScreenReader() {
     QPlatformAccessibility* platform =
         QGuiApplicationPrivate::platformIntegration()->accessibility();
     if (!platform)
         return nullptr;
     QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
         QAccessibleInterface* about = event->accessibleInterface();
-        heard.append({event->type(), about ? about->role() : QAccessible::NoRole,
-                      about ? about->text(QAccessible::Name) : QString(), event->object()});
+        const QString name = about ? about->text(QAccessible::Name) : QString();
+        switch (event->type()) {
+        case QAccessible::Focus:
+            return heard.append("focus " + name);
+        case QAccessible::ObjectShow:
+            if (about && about->role() == QAccessible::Notification)
+                heard.append("news " + name);
+            return;
+        case QAccessible::NameChanged:
+            if (event->object() && event->object()->objectName().startsWith("Picture"))
+                heard.append("name " + name);
+            return;
+        case QAccessible::DialogEnd:
+            return heard.append("box gone");
+        case QAccessible::PopupMenuEnd:
+            return heard.append("menu gone");
+        default:
+            return;
+        }
     });
     platform->setActive(true);
     heard.clear();
