@@ -21,26 +21,16 @@ QStringList* listenAsScreenReader() {
     if (!platform)
         return nullptr;
     QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
-        QAccessibleInterface* about = event->accessibleInterface();
+        const QAccessibleInterface* about = event->accessibleInterface();
         const QString name = about ? about->text(QAccessible::Name) : QString();
-        switch (event->type()) {
-        case QAccessible::Focus:
-            return heard.append("focus " + name);
-        case QAccessible::ObjectShow:
-            if (about && about->role() == QAccessible::Notification)
-                heard.append("news " + name);
-            return;
-        case QAccessible::NameChanged:
-            if (event->object() && event->object()->objectName().startsWith("Picture"))
-                heard.append("name " + name);
-            return;
-        case QAccessible::DialogEnd:
-            return heard.append("box gone");
-        case QAccessible::PopupMenuEnd:
-            return heard.append("menu gone");
-        default:
-            return;
-        }
+        const bool face = event->object() && event->object()->objectName().startsWith("Picture");
+        const bool news = about && about->role() == QAccessible::Notification;
+        const QAccessible::Event type = event->type();
+        if (type == QAccessible::Focus || (type == QAccessible::ObjectShow && news) ||
+            (type == QAccessible::NameChanged && face))
+            heard << (type == QAccessible::Focus ? "focus " : news ? "news " : "name ") + name;
+        if (type == QAccessible::DialogEnd)
+            heard << "box gone";
     });
     platform->setActive(true);
     heard.clear();

@@ -29,8 +29,8 @@ QRect inkBounds(const QImage& image, const QRect& within = {}, int darkBelow = 0
 int differingPixels(const QImage& a, const QImage& b);
 
 // Turns Qt's accessibility on, as a screen reader does, and from then on records what it hears,
-// in order: "focus NAME", "news NAME" (a notification shown), "name NAME" (renamed),
-// "box gone", "menu gone". Null where the platform has no accessibility.
+// in order: "focus NAME", "news NAME" (a notification shown), "name NAME" (a face renamed),
+// "box gone". Null where the platform has no accessibility.
 QStringList* listenAsScreenReader();
 
 using TestEngine = EngineBundle<RecordingPrinter, RecordingShell>;

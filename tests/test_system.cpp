@@ -1,7 +1,6 @@
 #include "SystemTestSupport.h"
 
 #include "Form2.h"
-#include "PrintWaitDialog.h"
 #include "about/SystemInformation.h"
 #include "about/frmAbout.h"
 #include "print/Module1.h"
@@ -134,9 +133,7 @@ private slots:
         QCOMPARE(form.accessibleDescription(), QString());
     }
 
-    // What a screen reader finds in the real font dialog and in the dialog that waits for the
-    // print service at the end: the font dialog's three lists by the names of their columns,
-    // the waiting dialog's count once only.
+    // A screen reader finds the real font dialog's three lists by the names of their columns.
     void realBoxesNamed() {
         QStringList lists;
         when(
@@ -152,17 +149,6 @@ private slots:
             });
         QtDialogs().createFontDialog()->ShowFont();
         QCOMPARE(lists, (QStringList{"字体", "字形", "大小"}));
-        test::RecordingPrinter printer;
-        printer.waitingCards = 2;
-        PrintWaitDialog waiting(printer);
-        QStringList texts;
-        std::function<void(QAccessibleInterface*)> read = [&](QAccessibleInterface* node) {
-            texts << node->text(QAccessible::Name) << node->text(QAccessible::Description);
-            for (int i = 0; i < node->childCount(); ++i)
-                read(node->child(i));
-        };
-        read(QAccessible::queryAccessibleInterface(&waiting));
-        QCOMPARE(texts.filter("还有 2 张桌签").size(), 1);
     }
 
     // About on the real desktop and boxes. A screen reader hears the link as a link and can
