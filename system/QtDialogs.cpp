@@ -41,7 +41,13 @@ void placeInputBox(QWidget& box) {
 // reaches that window again.
 class ReturnFocus {
 public:
-    ReturnFocus() : m_window(QApplication::activeWindow()) {}
+    ReturnFocus()
+        : m_window(QApplication::activeWindow() ? QApplication::activeWindow()
+                                                : s_menuOwner.data()) {}
+    // A popup menu that closes before the desktop has made it the active window leaves the
+    // program with no active window for a moment: a box opened by its command then returns the
+    // keyboard to the window the menu came from.
+    static void menuOpenedOver(QWidget* owner) { s_menuOwner = owner ? owner->window() : nullptr; }
     ~ReturnFocus() {
         if (m_window && m_window->isVisible())
             m_window->activateWindow();
@@ -51,6 +57,7 @@ public:
 
 private:
     QPointer<QWidget> m_window;
+    static inline QPointer<QWidget> s_menuOwner;
 };
 
 // The input box answers as soon as the user is done with it, but goes only once the program
@@ -152,6 +159,7 @@ int QtDialogs::PopupMenu(QWidget* owner, const QString& title, const QStringList
                          std::optional<QPoint> at) {
     QMenu menu(title, owner);
     menu.setAccessibleName(title);
+    ReturnFocus::menuOpenedOver(owner);
     for (const QString& item : items)
         menu.addAction(item);
     // Opened from the keyboard, the menu starts on its first item, so a screen reader names it

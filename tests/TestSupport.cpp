@@ -2,6 +2,7 @@
 
 #include "runtime/App.h"
 
+#include <QAccessible>
 // Qt's platform headers (qt6-base-private-dev) let the tests turn accessibility on.
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
@@ -11,18 +12,25 @@ namespace qv::test {
 
 namespace {
 std::optional<int> programEnd;
-QList<Heard> heard;
+QStringList heard;
 } // namespace
 
-QList<Heard>* listenAsScreenReader() {
+QStringList* listenAsScreenReader() {
     QPlatformAccessibility* platform =
         QGuiApplicationPrivate::platformIntegration()->accessibility();
     if (!platform)
         return nullptr;
     QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
-        QAccessibleInterface* about = event->accessibleInterface();
-        heard.append({event->type(), about ? about->role() : QAccessible::NoRole,
-                      about ? about->text(QAccessible::Name) : QString(), event->object()});
+        const QAccessibleInterface* about = event->accessibleInterface();
+        const QString name = about ? about->text(QAccessible::Name) : QString();
+        const bool face = event->object() && event->object()->objectName().startsWith("Picture");
+        const bool news = about && about->role() == QAccessible::Notification;
+        const QAccessible::Event type = event->type();
+        if (type == QAccessible::Focus || (type == QAccessible::ObjectShow && news) ||
+            (type == QAccessible::NameChanged && face))
+            heard << (type == QAccessible::Focus ? "focus " : news ? "news " : "name ") + name;
+        if (type == QAccessible::DialogEnd)
+            heard << "box gone";
     });
     platform->setActive(true);
     heard.clear();

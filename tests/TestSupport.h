@@ -28,20 +28,10 @@ QRect inkBounds(const QImage& image, const QRect& within = {}, int darkBelow = 0
 // Number of pixels that differ between two images of the same size.
 int differingPixels(const QImage& a, const QImage& b);
 
-// What Qt's accessibility tells a screen reader: one event, with the role and name of what
-// it is about as they were when it came.
-struct Heard {
-    QAccessible::Event type;
-    QAccessible::Role role;
-    QString name;
-    QPointer<QObject> object;
-    bool operator==(const Heard& o) const {
-        return type == o.type && role == o.role && name == o.name;
-    }
-};
-// Turns Qt's accessibility on, as a screen reader does, and records every event from then on
-// into the returned list. Null where the platform has no accessibility.
-QList<Heard>* listenAsScreenReader();
+// Turns Qt's accessibility on, as a screen reader does, and from then on records what it hears,
+// in order: "focus NAME", "news NAME" (a notification shown), "name NAME" (a face renamed),
+// "box gone". Null where the platform has no accessibility.
+QStringList* listenAsScreenReader();
 
 using TestEngine = EngineBundle<RecordingPrinter, RecordingShell>;
 
@@ -55,18 +45,14 @@ template <typename Form, typename Bundle = TestEngine> struct MainWindow {
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
-    // The item the next menu chooses, then the answer if one is given: the text typed, or the
-    // face chosen in the font dialog (null: cancelled).
-    void script(const QString& item, const QString& answer = {}) {
+    // The menu opened by a click on the upright face, the item chosen, then the answer if one
+    // is given: the text typed, or the face chosen in the font dialog (null: cancelled).
+    void command(const QString& item, const QString& answer = {}) {
         e.dialogs.choose(item);
         if (item == QStringLiteral("字体"))
             answer.isNull() ? e.dialogs.cancelFont() : e.dialogs.chooseFont(answer);
         else if (!answer.isNull())
             e.dialogs.answer(answer);
-    }
-    // The same, the menu opened by a click on the upright face.
-    void command(const QString& item, const QString& answer = {}) {
-        script(item, answer);
         QTest::mouseClick(form->Picture1, Qt::LeftButton, {}, QPoint(30, 30));
     }
     // The About dialog opened from the menu, or null when it does not show.

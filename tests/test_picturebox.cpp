@@ -1,38 +1,75 @@
 #include "TestSupport.h"
 
+#include "runtime/AnsiCodePage.h"
+#include "runtime/App.h"
+#include "runtime/Conversions.h"
 #include "runtime/PictureBox.h"
+#include "runtime/RuntimeError.h"
 
-#include <QTest>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <clocale>
+#include <functional>
+#include <limits>
 
 using namespace qv;
+using Step = std::function<void()>;
+Q_DECLARE_METATYPE(Step)
 
+// The engine the program is written against: picture boxes, conversions, errors, code page.
 class TestPictureBox : public QObject {
     Q_OBJECT
 private slots:
-    void pointAndPSetInPixels() {
+    // Every step that must fail with the engine's error number, never a crash or a wrong value.
+    void raisesError_data() {
+        QTest::addColumn<Step>("step");
+        QTest::addColumn<int>("number");
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("int16 past top") << Step([] { toInt16(32767.5); }) << 6;
+        QTest::newRow("int32 infinity") << Step([=] { toInt32(inf); }) << 6;
+        QTest::newRow("narrowed past top") << Step([] { narrowToInt16(32768); }) << 6;
+        QTest::newRow("single overflow") << Step([] { toSingle(1e39); }) << 6;
+        QTest::newRow("3 / 0") << Step([] { divide(3, 0); }) << 11;
+        QTest::newRow("0 / 0") << Step([] { divide(0, 0); }) << 6;
+        QTest::newRow("negative width") << Step([] { PictureBox().setWidth(-15); }) << 380;
+        QTest::newRow("user scale") << Step([] { PictureBox().setScaleMode(0); }) << 380;
+        QTest::newRow("font size 0") << Step([] { PictureBox().setFontSize(0); }) << 380;
+        QTest::newRow("empty picture")
+            << Step([] { PictureBox().PaintPicture(Picture(), 0, 0); }) << 481;
+    }
+    void raisesError() {
+        QFETCH(Step, step);
+        QFETCH(int, number);
+        try {
+            step();
+            QFAIL("no error raised");
+        } catch (const RuntimeError& error) {
+            QCOMPARE(error.number(), number);
+        }
+    }
+
+    // Halves go to the even pixel; outside the box nothing changes and nothing breaks; Cls
+    // clears the drawing. A click is a press and a release over the box; a drag that ends
+    // outside is none.
+    void pixelsAndClicks() {
         PictureBox box;
         box.resize(10, 10);
         box.setBackColor(0xFFFFFF);
         box.setScaleMode(PictureBox::Pixels);
         box.PSet(3, 2, 0x0000FF);
         QCOMPARE(box.Point(2.6f, 2.4f), 0x0000FF);
-        QCOMPARE(box.Point(2.5f, 2), 0xFFFFFF); // halves go to the even pixel
+        QCOMPARE(box.Point(2.5f, 2), 0xFFFFFF);
         QCOMPARE(box.Point(10, 0), -1);
-        box.PSet(10, 0, 0); // outside: nothing changes, nothing breaks
+        box.PSet(10, 0, 0);
         QCOMPARE(test::inkBounds(box.retainedImage()), QRect(3, 2, 1, 1));
         box.Cls();
         QCOMPARE(test::inkBounds(box.retainedImage()), QRect());
-    }
-
-    // A click is a press and a release over the box; a drag that ends outside is none.
-    void clickIsPressAndReleaseOver() {
-        PictureBox box;
-        box.resize(20, 20);
         int clicks = 0;
         connect(&box, &PictureBox::Click, [&clicks] { ++clicks; });
         QTest::mousePress(&box, Qt::LeftButton, {}, QPoint(5, 5));
         QTest::mouseRelease(&box, Qt::LeftButton, {}, QPoint(50, 5));
-        QCOMPARE(clicks, 0);
         QTest::mouseClick(&box, Qt::RightButton, {}, QPoint(5, 5));
         QCOMPARE(clicks, 1);
     }
@@ -66,6 +103,37 @@ private slots:
         box.PaintPicture(Picture(picture), target.x(), target.y(), target.width(), target.height(),
                          source.x(), source.y(), source.width(), source.height());
         QCOMPARE(test::inkBounds(box.retainedImage(), {}, 128), ink);
+    }
+
+    // The ANSI code page is the locale's codeset; GB2312 data are GBK, which has 堃 too.
+    void ansiCodePage_data() {
+        QTest::addColumn<QString>("charmap");
+        QTest::addColumn<QByteArray>("bytes"); // of 张堃
+        QTest::newRow("GB2312") << "GB2312" << QByteArray("\xD5\xC5\x88\xD2");
+        QTest::newRow("UTF-8") << "UTF-8" << QByteArray("\xE5\xBC\xA0\xE5\xA0\x83");
+    }
+    void ansiCodePage() {
+        QFETCH(QString, charmap);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        if (QProcess::execute("localedef", {"-i", "zh_CN", "-f", charmap, dir.filePath("zh")}) != 0)
+            QSKIP("localedef cannot make a Chinese locale here (locales package)");
+        qputenv("LOCPATH", dir.path().toLocal8Bit());
+        const QByteArray before = std::setlocale(LC_CTYPE, nullptr);
+        QVERIFY(std::setlocale(LC_CTYPE, "zh"));
+        const QByteArray ansi = toAnsi("张堃");
+        const QString back = fromAnsi(bytes);
+        std::setlocale(LC_CTYPE, before.constData());
+        QCOMPARE(ansi, bytes);
+        QCOMPARE(back, "张堃");
+    }
+
+    // The program asked to end before its event loop runs (an error while the main window is
+    // built) ends as soon as the loop starts, with the code it was given.
+    void endBeforeTheLoop() {
+        QTimer::singleShot(10000, [] { QCoreApplication::exit(-1); });
+        App::End(3);
+        QCOMPARE(QCoreApplication::exec(), 3);
     }
 };
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program, in a real X server, driven from the keyboard: a card printed while the
 # private print server is frozen, then the program asked to end, by 退出 or by a signal.
-#   test_quit.sh QUORVEL exit|give-up|term|term-twice   (the second signal is SIGINT)
+#   test_quit.sh QUORVEL exit|give-up|refused|term|term-twice   (the second signal is SIGINT)
+# refused: the queue turns the card away once the server answers, after the window has gone.
 # Exit 77 (skipped) without the private print server, Xvfb or xdotool.
 set -euo pipefail
 program=$1 how=$2
@@ -16,11 +17,12 @@ pids=()
 cupsd=$(cat "$server/cupsd.pid")
 cleanup() {
     kill -CONT "$cupsd" 2>/dev/null || true
+    cupsaccept Quorvel 2>/dev/null || true
     for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
     rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $* ($(cat "$work/stderr"))"; exit 1; }
 # Waits up to ten seconds for a condition.
 until_true() {
     for _ in $(seq 1 100); do "$@" && return 0; sleep 0.1; done
@@ -35,6 +37,7 @@ until_true has_display || fail "Xvfb did not start"
 export DISPLAY=:$(cat "$work/display")
 
 lpadmin -d Quorvel
+[[ $how != refused ]] || cupsreject Quorvel
 # Finished jobs only: one still being written is a .part file.
 finished() { find "$server/out" -name '*.ps' | wc -l; }
 jobs_before=$(finished)
@@ -53,8 +56,8 @@ kill -STOP "$cupsd"
 keys shift+F10 Down Down Down Return
 
 case $how in
-exit | give-up) keys shift+F10 Down Down Down Down Down Return ;;
 term | term-twice) kill -TERM "$quorvel" ;;
+*) keys shift+F10 Down Down Down Down Down Return ;;
 esac
 # The main window goes, and a dialog counts the card still waiting.
 known=("$main_window")
@@ -65,49 +68,49 @@ other_window() {
     done
     return 1
 }
-until_true other_window >/dev/null || fail "no dialog showed the card waiting ($(cat "$work/stderr"))"
-kill -0 "$quorvel" || fail "the program ended with a card waiting"
-
-ended() { ! kill -0 "$quorvel" 2>/dev/null; }
-if [[ $how == give-up ]]; then
-    known+=("$(other_window)")
-    keys Escape # 放弃
-    # A box says the card was not printed, and the program waits until it is read.
-    until_true other_window >/dev/null || fail "giving up was not told"
-    kill -0 "$quorvel" || fail "the program ended before the box was read"
+until_true other_window >/dev/null || fail "no dialog showed the card waiting"
+known+=("$(other_window)")
+alive() { kill -0 "$quorvel" 2>/dev/null; }
+ended() { ! alive; }
+alive || fail "the program ended with a card waiting"
+# The program ends by itself, with status 0, and the card printed or not.
+ends_with() {
+    until_true ended || fail "the program did not end ($1)"
+    wait "$quorvel" || fail "the program ended with status $?"
+    kill -CONT "$cupsd"
+    # Asked once the server answers again, after what a cancelled connection had sent.
+    lpstat -W all -o >/dev/null
+    printed() { [[ $(finished) -eq $((jobs_before + $1)) ]]; }
+    until_true printed "$2" || fail "$(($(finished) - jobs_before)) cards printed, not $2"
+}
+# A box says the card was not printed, and the program waits until it is read.
+told_in_a_box() {
+    until_true other_window >/dev/null || fail "$1 was not told"
+    alive || fail "the program ended before the box was read"
     keys Return
-    until_true ended || fail "the program did not end once the box was read"
-    wait "$quorvel" || fail "the program ended with status $?"
-    kill -CONT "$cupsd"
-    lpstat -W all -o >/dev/null
-    [[ $(finished) -eq $jobs_before ]] || fail "a given-up card was printed"
-    echo "PASS: giving up was told, and the card was not printed"
-    exit 0
-fi
-if [[ $how == term-twice ]]; then
-    # Ctrl+C in the terminal, after the logout's TERM.
-    kill -INT "$quorvel"
-    until_true ended || fail "a second signal did not end the program"
-    wait "$quorvel" || fail "the program ended with status $?"
-    grep -q "1 张桌签没有打印" "$work/stderr" || fail "standard error did not count the card: $(cat "$work/stderr")"
-    kill -CONT "$cupsd"
-    # Asked once the server answers again, after what the cancelled connection had sent.
-    lpstat -W all -o >/dev/null
-    [[ $(finished) -eq $jobs_before ]] || fail "a given-up card was printed"
-    echo "PASS: ended at once on a second signal, the card counted"
-    exit 0
-fi
+}
 
-# Once the server answers, the card goes out and the program ends by itself.
-kill -CONT "$cupsd"
-until_true ended || fail "the program did not end once the card went out"
-wait "$quorvel" || fail "the program ended with status $?"
-arrived() { [[ $(finished) -gt $jobs_before ]]; }
-until_true arrived || fail "the card never arrived"
-job=$(find "$server/out" -name '*.ps' | sort | tail -n 1)
-# The page has ink: the card, not a blank sheet.
-bbox=$(gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=bbox "$job" 2>&1 | grep '^%%BoundingBox' || true)
-[[ $bbox =~ ^%%BoundingBox:\ [0-9]+\ [0-9]+\ [0-9]+\ [0-9]+$ && $bbox != "%%BoundingBox: 0 0 0 0" ]] ||
-    fail "the printed page is blank ($bbox)"
-! grep -v "^QStandardPaths" "$work/stderr" || fail "unexpected output above"
-echo "PASS: the card waited, went out, and the program ended ($how)"
+case $how in
+give-up)
+    keys Escape # 放弃
+    told_in_a_box "giving up"
+    ends_with "once the box was read" 0 ;;
+refused)
+    kill -CONT "$cupsd"
+    told_in_a_box "the refused card"
+    ends_with "once the box was read" 0 ;;
+term-twice)
+    kill -INT "$quorvel" # Ctrl+C in the terminal, after the logout's TERM
+    ends_with "on a second signal" 0
+    grep -q "1 张桌签没有打印" "$work/stderr" || fail "standard error did not count the card" ;;
+*)
+    kill -CONT "$cupsd"
+    ends_with "once the card went out" 1
+    job=$(find "$server/out" -name '*.ps' | sort | tail -n 1)
+    # The page has ink: the card, not a blank sheet.
+    bbox=$(gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=bbox "$job" 2>&1 | grep '^%%BoundingBox' || true)
+    [[ $bbox =~ ^%%BoundingBox:\ [0-9]+\ [0-9]+\ [0-9]+\ [0-9]+$ && $bbox != "%%BoundingBox: 0 0 0 0" ]] ||
+        fail "the printed page is blank ($bbox)"
+    ! grep -v "^QStandardPaths" "$work/stderr" || fail "unexpected output above" ;;
+esac
+echo "PASS: $how"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BlankGdi.h"
+#include "NullGdi.h"
 #include "MemoryRegistry.h"
 #include "ScriptedDialogs.h"
 #include "runtime/Engine.h"
@@ -10,7 +10,7 @@ namespace qv::test {
 // The engine the windows run on in tests and benchmarks: scripted boxes and an in-memory
 // registry, with the printer, the desktop and the capture of the caller's choice (the real
 // capture is system/'s, so only the tests of system/ and the benchmarks can choose it).
-template <typename PrinterType, typename ShellType, typename GdiType = BlankGdi>
+template <typename PrinterType, typename ShellType, typename GdiType = NullGdi>
 struct EngineBundle {
     template <typename... PrinterArguments>
     explicit EngineBundle(PrinterArguments&&... arguments)
