@@ -2,12 +2,14 @@
 
 #include "Form2.h"
 #include "NewsPresenter.h"
+#include "PrintWaitDialog.h"
 #include "runtime/Engine.h"
 #include "runtime/PictureBox.h"
 #include "runtime/Screen.h"
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
@@ -168,6 +170,14 @@ private slots:
         QTRY_VERIFY(!form);
         emit e.printer.notPrinted({qv::PrintFailure::Reason::Refused, "Quorvel", {}});
         QCOMPARE(e.dialogs.messages().size(), 2);
+    }
+
+    // At the end, the dialog that waits for the print service counts even the last card.
+    void waitingDialogCounts() {
+        qv::test::RecordingPrinter printer;
+        printer.waitingCards = 1;
+        qv::PrintWaitDialog waiting(printer);
+        QVERIFY(waiting.findChild<QLabel*>()->text().startsWith("还有 1 张桌签"));
     }
 };
 
