@@ -45,8 +45,6 @@ private slots:
             << QStringList{"张三", ""} << "张三" << "空白" << QStringList{"正向的桌签面：张三"};
         QTest::newRow("blanks show nothing") << QStringList{"输入"} << QStringList{"    "}
             << "空白" << "空白" << QStringList{"正向的桌签面：空白"};
-        QTest::newRow("turned before any text") << QStringList{"旋转"} << QStringList{none}
-            << "空白" << "空白" << QStringList{"已旋转。倒置的桌签面：空白"};
         QTest::newRow("new name, face not turned again")
             << QStringList{"输入", "旋转", "输入", "打印"} << QStringList{"张三", none, "李四", none}
             << "李四" << "张三（倒置）" << QStringList{"正向的桌签面：张三",

@@ -113,7 +113,6 @@ private slots:
         QTest::addColumn<QString>("charmap");
         QTest::addColumn<QByteArray>("bytes"); // of 张堃
         QTest::newRow("GB2312") << "GB2312" << QByteArray("\xD5\xC5\x88\xD2");
-        QTest::newRow("UTF-8") << "UTF-8" << QByteArray("\xE5\xBC\xA0\xE5\xA0\x83");
     }
     void ansiCodePage() {
         QFETCH(QString, charmap);
