@@ -2,12 +2,14 @@
 
 #include "Form2.h"
 #include "NewsPresenter.h"
+#include "PrintWaitDialog.h"
 #include "runtime/Engine.h"
 #include "runtime/PictureBox.h"
 #include "runtime/Screen.h"
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
@@ -43,8 +45,6 @@ private slots:
             << QStringList{"张三", ""} << "张三" << "空白" << QStringList{"正向的桌签面：张三"};
         QTest::newRow("blanks show nothing") << QStringList{"输入"} << QStringList{"    "}
             << "空白" << "空白" << QStringList{"正向的桌签面：空白"};
-        QTest::newRow("turned before any text") << QStringList{"旋转"} << QStringList{none}
-            << "空白" << "空白" << QStringList{"已旋转。倒置的桌签面：空白"};
         QTest::newRow("new name, face not turned again")
             << QStringList{"输入", "旋转", "输入", "打印"} << QStringList{"张三", none, "李四", none}
             << "李四" << "张三（倒置）" << QStringList{"正向的桌签面：张三",
@@ -180,6 +180,14 @@ private slots:
         QTRY_VERIFY(!form);
         emit e.printer.notPrinted({qv::PrintFailure::Reason::Refused, "Quorvel", {}});
         QCOMPARE(e.dialogs.messages().size(), 2);
+    }
+
+    // At the end, the dialog that waits for the print service counts even the last card.
+    void waitingDialogCounts() {
+        qv::test::RecordingPrinter printer;
+        printer.waitingCards = 1;
+        qv::PrintWaitDialog waiting(printer);
+        QVERIFY(waiting.findChild<QLabel*>()->text().startsWith("还有 1 张桌签"));
     }
 };
 

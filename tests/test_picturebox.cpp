@@ -22,11 +22,13 @@ Q_DECLARE_METATYPE(Step)
 class TestPictureBox : public QObject {
     Q_OBJECT
 private slots:
-    // Every step that must fail with the engine's error number, never a crash or a wrong value.
+    // The engine's error number each step raises (0: none), never a crash or a wrong value.
     void raisesError_data() {
         QTest::addColumn<Step>("step");
         QTest::addColumn<int>("number");
         const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("int16 top, halves to even")
+            << Step([] { QVERIFY(toInt16(32767.4) == 32767 && toInt16(-2.5) == -2); }) << 0;
         QTest::newRow("int16 past top") << Step([] { toInt16(32767.5); }) << 6;
         QTest::newRow("int32 infinity") << Step([=] { toInt32(inf); }) << 6;
         QTest::newRow("narrowed past top") << Step([] { narrowToInt16(32768); }) << 6;
@@ -42,12 +44,13 @@ private slots:
     void raisesError() {
         QFETCH(Step, step);
         QFETCH(int, number);
+        int raised = 0;
         try {
             step();
-            QFAIL("no error raised");
         } catch (const RuntimeError& error) {
-            QCOMPARE(error.number(), number);
+            raised = error.number();
         }
+        QCOMPARE(raised, number);
     }
 
     // Halves go to the even pixel; outside the box nothing changes and nothing breaks; Cls
@@ -110,7 +113,6 @@ private slots:
         QTest::addColumn<QString>("charmap");
         QTest::addColumn<QByteArray>("bytes"); // of 张堃
         QTest::newRow("GB2312") << "GB2312" << QByteArray("\xD5\xC5\x88\xD2");
-        QTest::newRow("UTF-8") << "UTF-8" << QByteArray("\xE5\xBC\xA0\xE5\xA0\x83");
     }
     void ansiCodePage() {
         QFETCH(QString, charmap);

@@ -2,7 +2,8 @@
 # The real program, in a real X server, driven from the keyboard: a card printed while the
 # private print server is frozen, then the program asked to end, by 退出 or by a signal.
 #   test_quit.sh QUORVEL exit|give-up|refused|term|term-twice   (the second signal is SIGINT)
-# refused: the queue turns the card away once the server answers, after the window has gone.
+# refused: the queue turns the card away once the server answers, after a signal took the
+# window away.
 # Exit 77 (skipped) without the private print server, Xvfb or xdotool.
 set -euo pipefail
 program=$1 how=$2
@@ -56,7 +57,7 @@ kill -STOP "$cupsd"
 keys shift+F10 Down Down Down Return
 
 case $how in
-term | term-twice) kill -TERM "$quorvel" ;;
+term | term-twice | refused) kill -TERM "$quorvel" ;;
 *) keys shift+F10 Down Down Down Down Down Return ;;
 esac
 # The main window goes, and a dialog counts the card still waiting.

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -283,6 +284,10 @@ private slots:
         QCOMPARE(link->text(QAccessible::Name), frmAbout::webAddress());
         link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(followed.takeFirst().toString(), frmAbout::webAddress());
+        QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(dialog->Label1, &held);
+        QCOMPARE(followed.size(), 0);
+        QCOMPARE(dialog->lblVersion->text(), "版本 1.1.1");
         QString shown;
         when(
             dialog, [] { return QApplication::activeModalWidget(); },
@@ -359,7 +364,7 @@ private slots:
         if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_zh_CN.qm"))
             QSKIP("Qt's Chinese translations (qt6-translations-l10n) are not installed");
         QVERIFY(installQtTranslations());
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "取消");
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Save"), "保存");
     }
 
 public slots:
