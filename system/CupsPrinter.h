@@ -30,6 +30,7 @@ public:
     void PaintPicture(const Picture& picture, float x, float y) override;
     void EndDoc() override;
     int waiting() const override;
+    void answerLogin(const std::optional<Login>& login) override;
 
     PrintSpooler& spooler() { return m_spooler; }
     // Gives up on the cards still waiting (PrintSpooler::abandon), and tells those that failed

@@ -6,12 +6,12 @@
 
 #include "Form2.h"
 #include "runtime/PictureBox.h"
-#include "system/QtGdi.h"
 #include "system/CupsPrinter.h"
+#include "system/QtGdi.h"
 #include "system/QtShell.h"
 
-#include <QElapsedTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QProcess>
 #include <QTest>
@@ -68,6 +68,8 @@ QImage page(const QString& job) {
 } // namespace
 
 using namespace std::chrono_literals;
+
+const QString PdfPrinterPpd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
 
 class TestPrintEndToEnd : public QObject {
     Q_OBJECT
@@ -166,7 +168,7 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QSize>("paper");
         QTest::addColumn<QPoint>("origin");
-        QTest::addColumn<QString>("media"); // as the job asks for it
+        QTest::addColumn<QString>("media"); // as the job asks for it; empty: the queue's default
         const QStringList generic{"-m", "drv:///sample.drv/generic.ppd"};
         QTest::newRow("A4") << "Quorvel" << QStringList() << QSize(793, 1123) << QPoint(16, 16)
                             << "iso_a4_210x297mm";
@@ -177,6 +179,10 @@ private slots:
         QTest::newRow("A4, wider left margin")
             << "QuorvelUneven" << QStringList{"-P", server("/tmp/uneven.ppd")} << QSize(793, 1123)
             << QPoint(48, 16) << "iso_a4_210x297mm";
+        // A PDF printer: its sizes have no margins, and the server names no default medium.
+        QTest::newRow("PDF printer, Letter")
+            << "QuorvelPdf" << QStringList{"-P", PdfPrinterPpd, "-o", "PageSize=Letter"}
+            << QSize(816, 1056) << QPoint(0, 0) << "";
     }
     void pagesOnThePrintersOwnPaper() {
         QFETCH(QString, queue);
@@ -184,6 +190,8 @@ private slots:
         QFETCH(QSize, paper);
         QFETCH(QPoint, origin);
         QFETCH(QString, media);
+        if (options.contains(PdfPrinterPpd) && !QFile::exists(PdfPrinterPpd))
+            QSKIP("no PDF printer driver (printer-driver-cups-pdf)");
         makeDefault(queue, options);
         const QList<QImage> sheets = printTwoCards();
         QVERIFY(m_engine->printer.spooler().finish(10s));
@@ -193,7 +201,11 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             QFile asked(server("/out/") + printed[i] + ".options");
             QVERIFY(asked.open(QIODevice::ReadOnly));
-            QVERIFY(QString::fromUtf8(asked.readAll()).split(' ').contains("media=" + media));
+            const QStringList askedFor = QString::fromUtf8(asked.readAll()).split(' ');
+            QVERIFY2(media.isEmpty() ? !askedFor.join(' ').contains("media=")
+                                     : askedFor.contains("media=" + media),
+                     qPrintable(askedFor.join(' ')));
+            QVERIFY(askedFor.contains("print-scaling=none"));
             const QImage printedPage = page(printed[i]);
             QCOMPARE(printedPage.size(), paper);
             QVERIFY(farPixels(printedPage, sheets[i], origin) < 710 * 685 / 200); // compression
@@ -203,6 +215,19 @@ private slots:
                          qv::test::inkBounds(sheets[i], onPaper, 128).topLeft(),
                      origin);
         }
+    }
+
+    // The page goes from memory to the server: a temporary folder that cannot take a file does
+    // not keep a card from printing.
+    void noTemporaryFolderNeeded() {
+        const QByteArray before = qgetenv("TMPDIR");
+        qputenv("TMPDIR", server("/tmp/no-such-folder").toLocal8Bit());
+        printTwoCards();
+        const bool out = m_engine->printer.spooler().finish(10s);
+        qputenv("TMPDIR", before);
+        QVERIFY(out);
+        QCOMPARE(m_engine->dialogs.messages(), QStringList());
+        QCOMPARE(newJobs(2).size(), 2);
     }
 
     // A card the print system does not take is told in a box of its own with the right reason,

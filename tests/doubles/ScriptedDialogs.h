@@ -16,6 +16,12 @@ public:
     ScriptedDialogs& chooseFont(const QString& face) { return add(Font, face); }
     ScriptedDialogs& cancelFont() { return add(Font, {}); }
     ScriptedDialogs& choose(const QString& item) { return add(Menu, item); }
+    ScriptedDialogs& login(const QString& user, const QString& password) {
+        return add(LoginStep, user + '\n' + password);
+    }
+    ScriptedDialogs& cancelLogin() { return add(LoginStep, {}); }
+    // The prompts of the login boxes shown, and the names they offered.
+    const QStringList& loginPrompts() const { return m_loginPrompts; }
 
     const QStringList& messages() const { return m_messages; }
     int unexpected() const { return m_unexpected; }
@@ -26,6 +32,13 @@ public:
                   std::optional<QPoint>) override {
         const std::optional<QString> item = next(Menu);
         return item ? int(items.indexOf(*item)) : -1;
+    }
+    std::optional<Login> LoginBox(const QString& prompt, const QString& user) override {
+        m_loginPrompts.append(prompt + " [" + user + "]");
+        const std::optional<QString> step = next(LoginStep);
+        if (!step)
+            return std::nullopt;
+        return Login{step->section('\n', 0, 0), step->section('\n', 1)};
     }
     std::unique_ptr<FontDialog> createFontDialog() override {
         struct ScriptedFontDialog : FontDialog {
@@ -40,7 +53,7 @@ public:
     }
 
 private:
-    enum Kind { Input, Font, Menu };
+    enum Kind { Input, Font, Menu, LoginStep };
     // An empty optional cancels.
     ScriptedDialogs& add(Kind kind, std::optional<QString> value) {
         m_script.push_back({kind, std::move(value)});
@@ -59,6 +72,7 @@ private:
 
     std::deque<std::pair<Kind, std::optional<QString>>> m_script;
     QStringList m_messages;
+    QStringList m_loginPrompts;
     int m_unexpected = 0;
 };
 
