@@ -4,6 +4,9 @@
 #   scripts/print-server.sh stop DIR    stops it and removes DIR
 # Every job, on any queue, lands as PostScript in DIR/out/JOBID-QUEUE.ps, its options beside it
 # in JOBID-QUEUE.ps.options.
+# Queues given `-o printer-op-policy=login` take jobs only from the server's own user, with a
+# password: a local account made for the server, named in DIR/login (user, then password) and
+# removed again by stop.
 set -euo pipefail
 action=$1
 dir=$2
@@ -36,6 +39,13 @@ if [ -n "\$6" ]; then cat "\$6"; else cat; fi >"\$target.part" && mv "\$target.p
 BACKEND
     # Mode 0700 makes the server run it as root, so it can write into DIR/out.
     chmod 0700 "$dir/bin/backend/quorvel"
+    # The account's name is the folder's own, so servers side by side do not share one.
+    login_user=qv$(basename "$dir" | tr -dc 'a-zA-Z0-9' | tr 'A-Z' 'a-z' | tail -c 10)
+    login_password=$(head -c 12 /dev/urandom | base64 | tr -dc 'a-zA-Z0-9')
+    useradd --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$login_user"
+    echo "$login_user:$login_password" | chpasswd
+    printf '%s\n%s\n' "$login_user" "$login_password" >"$dir/login"
+    chmod 0600 "$dir/login"
     cat >"$dir/cupsd.conf" <<CONF
 Listen $dir/cups.sock
 LogLevel warn
@@ -46,6 +56,16 @@ Browsing No
   Allow all
 </Location>
 <Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+<Policy login>
+  <Limit Create-Job Print-Job Print-URI Send-Document Validate-Job>
+    AuthType Basic
+    Require user $login_user
+    Order deny,allow
+  </Limit>
   <Limit All>
     Order deny,allow
   </Limit>
@@ -61,6 +81,8 @@ TempDir $dir/tmp
 AccessLog $dir/log/access_log
 ErrorLog $dir/log/error_log
 PageLog $dir/log/page_log
+# Every login is asked for, also from root over the socket.
+PeerCred Off
 CONF
     /usr/sbin/cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" </dev/null >"$dir/log/cupsd.out" 2>&1 &
     echo $! >"$dir/cupsd.pid"
@@ -83,6 +105,9 @@ stop)
         kill -CONT "$pid" 2>/dev/null || true
         kill "$pid" 2>/dev/null || true
         for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    fi
+    if [[ -f "$dir/login" ]]; then
+        userdel "$(head -n 1 "$dir/login")" 2>/dev/null || true
     fi
     # Only a folder this script set up is removed.
     if [[ -f "$dir/cupsd.conf" && -d "$dir/out" ]]; then

@@ -83,6 +83,8 @@ const char* CupsSession::password(const char*, http_t*, const char*, const char*
         session->m_user = cups.cupsUser();
     const std::optional<Login> login = session->m_askLogin(
         {session->m_printer, QString::fromUtf8(session->m_user), session->m_logins});
+    // The time the user took is not the server's: its patience starts again.
+    session->m_clock.restart();
     if (!login || session->cancelled()) {
         session->m_loginCancelled = !session->cancelled();
         return nullptr;
@@ -112,6 +114,17 @@ PrintFailure CupsSession::failure(Reason otherwise) {
     return {otherwise, m_printer, QString::fromUtf8(m_cups.cupsLastErrorString()).trimmed()};
 }
 
+bool CupsSession::connect() {
+    if (m_http)
+        m_cups.httpClose(m_http);
+    m_http =
+        m_cups.httpConnect2(m_cups.cupsServer(), m_cups.ippPort(), nullptr, AF_UNSPEC,
+                            m_cups.cupsEncryption(), 1, int(m_answerWithin.count()), &m_cancel);
+    if (m_http)
+        m_cups.httpSetTimeout(m_http, PollSeconds, &CupsSession::keepWaiting, this);
+    return m_http != nullptr;
+}
+
 std::optional<PrintFailure> CupsSession::open() {
     if (!m_cups.present)
         return PrintFailure{Reason::NoPrintSystem, {}, {}};
@@ -123,13 +136,9 @@ std::optional<PrintFailure> CupsSession::open() {
     // change of settings is followed, and a connection to a server since restarted is not
     // reused.
     m_cups.cupsSetServer(nullptr);
-    m_http =
-        m_cups.httpConnect2(m_cups.cupsServer(), m_cups.ippPort(), nullptr, AF_UNSPEC,
-                            m_cups.cupsEncryption(), 1, int(m_answerWithin.count()), &m_cancel);
-    if (!m_http)
+    if (!connect())
         return cancelled() ? PrintFailure{Reason::GivenUp, {}, {}}
                            : PrintFailure{Reason::Unreachable, {}, {}};
-    m_cups.httpSetTimeout(m_http, PollSeconds, &CupsSession::keepWaiting, this);
 
     m_dest = m_cups.cupsGetNamedDest(m_http, nullptr, nullptr);
     if (!m_dest) {
@@ -219,8 +228,20 @@ std::optional<PrintFailure> CupsSession::submit(const QByteArray& pdf) {
     if (m_cups.cupsCheckDestSupported(m_http, m_dest, m_info, "print-scaling", "none"))
         count = m_cups.cupsAddOption("print-scaling", "none", count, &options);
     const QByteArray title = App::Title().toUtf8();
-    const ipp_status_t created =
-        m_cups.cupsCreateDestJob(m_http, m_dest, m_info, &m_job, title.constData(), count, options);
+    ipp_status_t created;
+    for (;;) {
+        const int loginsBefore = m_logins;
+        created = m_cups.cupsCreateDestJob(m_http, m_dest, m_info, &m_job, title.constData(), count,
+                                           options);
+        // A login the server turned down ends the request in the library's hands (it reports
+        // an internal error once cupsd drops the connection): asked again, on a fresh one.
+        const bool turnedDown = created == IPP_STATUS_ERROR_NOT_AUTHORIZED ||
+                                created == IPP_STATUS_ERROR_FORBIDDEN ||
+                                created == IPP_STATUS_ERROR_INTERNAL;
+        if (m_job > 0 || !turnedDown || m_logins == loginsBefore || m_loginCancelled ||
+            m_loginRefused || m_timedOut || m_givenUp || cancelled() || !connect())
+            break;
+    }
     m_cups.cupsFreeOptions(count, options);
     if (created > IPP_STATUS_OK_EVENTS_COMPLETE || m_job <= 0) {
         m_job = 0;

@@ -52,6 +52,8 @@ public:
     static void neverAskTheTerminal();
 
 private:
+    // A connection of its own to the server; false when none could be made.
+    bool connect();
     static int keepWaiting(http_t* http, void* session);
     static const char* password(const char* prompt, http_t* http, const char* method,
                                 const char* resource, void* session);

@@ -91,6 +91,16 @@ class TestPrintEndToEnd : public QObject {
         command("输入", text);
         command("旋转");
     }
+    // A window showing a card, on a printer that gives up on a silent server after so long.
+    void openWindow(std::chrono::milliseconds answerWithin) {
+        m_form.reset();
+        m_engine = std::make_unique<Engine>(QString(), answerWithin);
+        m_form = std::make_unique<Form2>(m_engine->engine);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        card("张三");
+        m_jobsBefore = int(jobs().size());
+    }
     // The sheet in the window's own pixels, built from what the faces hold rather than by the
     // capture under test.
     QImage sheet() const {
@@ -147,12 +157,7 @@ private slots:
         qputenv("CUPS_SERVER", m_address);
         signalServer(SIGCONT);
         makeDefault("Quorvel");
-        m_engine = std::make_unique<Engine>(QString(), AnswerWithin);
-        m_form = std::make_unique<Form2>(m_engine->engine);
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        card("张三");
-        m_jobsBefore = int(jobs().size());
+        openWindow(AnswerWithin);
     }
     void cleanup() {
         signalServer(SIGCONT);
@@ -228,6 +233,55 @@ private slots:
         QVERIFY(out);
         QCOMPARE(m_engine->dialogs.messages(), QStringList());
         QCOMPARE(newJobs(2).size(), 2);
+    }
+
+    // A server that wants a login asks for it in a box offering the login name; the card goes
+    // out with the right password, a wrong one is asked again, and no login is told as such.
+    void serverAsksForLogin_data() {
+        QTest::addColumn<QStringList>("passwords"); // given in turn; "" cancels the box
+        QTest::addColumn<int>("printed");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("right") << QStringList{"right"} << 1 << QString();
+        QTest::newRow("wrong, then right") << QStringList{"wrong", "right"} << 1 << QString();
+        QTest::newRow("cancelled")
+            << QStringList{""} << 0
+            << "这张桌签没有打印：打印服务要求先登录，但没有输入用户名和密码。";
+        QTest::newRow("always wrong") << QStringList{"wrong", "wrong", "wrong"} << 0
+                                      << "这张桌签没有打印：打印服务不接受输入的用户名和密码。";
+    }
+    void serverAsksForLogin() {
+        QFETCH(QStringList, passwords);
+        QFETCH(int, printed);
+        QFETCH(QString, told);
+        QFile account(server("/login"));
+        QVERIFY(account.open(QIODevice::ReadOnly));
+        const QStringList login = QString::fromUtf8(account.readAll()).split('\n');
+        makeDefault("QuorvelLogin",
+                    {"-m", "drv:///sample.drv/generic.ppd", "-o", "printer-op-policy=login"});
+        // The server makes a wrong password wait a few seconds before it answers.
+        openWindow(30s);
+        command("打印");
+        for (const QString& password : passwords) {
+            if (password.isEmpty())
+                m_engine->dialogs.cancelLogin();
+            else
+                m_engine->dialogs.login(login[0], password == "right" ? login[1] : "x" + login[1]);
+        }
+        // The box is shown from the window's loop.
+        QTRY_VERIFY_WITH_TIMEOUT(m_engine->printer.waiting() == 0, 15000);
+        QTest::qWait(0);
+        QCOMPARE(newJobs(printed).size(), printed);
+        QCOMPARE(m_engine->dialogs.unexpected(), 0);
+        const QStringList prompts = m_engine->dialogs.loginPrompts();
+        QCOMPARE(prompts.size(), passwords.size());
+        QVERIFY2(prompts[0].endsWith("[" + qEnvironmentVariable("USER", "root") + "]"),
+                 qPrintable(prompts[0]));
+        for (qsizetype i = 1; i < prompts.size(); ++i)
+            QVERIFY2(prompts[i].startsWith("用户名或密码不对。"), qPrintable(prompts[i]));
+        QCOMPARE(m_engine->dialogs.messages().size(), told.isEmpty() ? 0 : 1);
+        if (!told.isEmpty())
+            QVERIFY2(m_engine->dialogs.messages()[0].startsWith(told),
+                     qPrintable(m_engine->dialogs.messages()[0]));
     }
 
     // A card the print system does not take is told in a box of its own with the right reason,
