@@ -3,7 +3,8 @@
 #   scripts/print-server.sh start DIR   starts it, prints the CUPS_SERVER value on success
 #   scripts/print-server.sh stop DIR    stops it and removes DIR
 # Every job, on any queue, lands as PostScript in DIR/out/JOBID-QUEUE.ps, its options beside it
-# in JOBID-QUEUE.ps.options.
+# in JOBID-QUEUE.ps.options. Queues whose device is quorvel:/cancel, quorvel:/unreachable or
+# quorvel:/slow behave as such a printer would.
 # Queues given `-o printer-op-policy=login` take jobs only from the server's own user, with a
 # password: a local account made for the server, named in DIR/login (user, then password) and
 # removed again by stop.
@@ -33,6 +34,16 @@ start)
 #!/bin/sh
 # Keeps each job as a file of its own; a partial file never shows under its final name.
 [ \$# -eq 0 ] && { echo 'direct quorvel "Unknown" "Quorvel test output"'; exit 0; }
+# Printers that misbehave, by their device address: one that cancels every job it is given, one
+# that cannot be reached, and a slow one.
+case "\$DEVICE_URI" in
+quorvel:/cancel) echo "ERROR: 打印机不支持这种纸张" >&2; exit 5 ;;
+quorvel:/unreachable)
+    echo "STATE: +connecting-to-device" >&2
+    echo "INFO: 连接不上打印机" >&2
+    while :; do sleep 1; done ;;
+quorvel:/slow) sleep 8 ;;
+esac
 target="$dir/out/\$(printf %05d "\$1")-\${PRINTER}.ps"
 printf '%s\n' "\$5" >"\$target.options"
 if [ -n "\$6" ]; then cat "\$6"; else cat; fi >"\$target.part" && mv "\$target.part" "\$target"

@@ -35,7 +35,7 @@ bool writePdf(QIODevice& to, const QPageLayout& layout, const PrintDocument& doc
 std::optional<PrintFailure> printDocument(const QString& outputFile,
                                           std::chrono::milliseconds answerWithin,
                                           const PrintDocument& document, int& cancel,
-                                          CupsSession::AskLogin askLogin) {
+                                          CupsSession::AskLogin askLogin, JobWatcher& watcher) {
     if (!outputFile.isEmpty()) {
         QFile file(outputFile);
         if (file.open(QIODevice::WriteOnly) && writePdf(file, Paper().layout(), document) &&
@@ -53,7 +53,10 @@ std::optional<PrintFailure> printDocument(const QString& outputFile,
     if (!page.open(QIODevice::WriteOnly) || !writePdf(page, session.paper().layout(), document))
         return PrintFailure{Reason::PageNotMade, session.printer(), {}};
     page.close();
-    return session.submit(pdf);
+    if (std::optional<PrintFailure> failure = session.submit(pdf))
+        return failure;
+    watcher.follow(session.printer(), session.printerUri(), session.job());
+    return std::nullopt;
 }
 } // namespace
 
@@ -62,10 +65,12 @@ CupsPrinter::CupsPrinter(QString outputFile, std::chrono::milliseconds answerWit
                                                                    int& cancel) {
           return printDocument(
               file, answerWithin, document, cancel,
-              [this](const LoginRequest& request) { return m_spooler.askLogin(request); });
+              [this](const LoginRequest& request) { return m_spooler.askLogin(request); },
+              m_watcher);
       }) {
     // Emitted on the spooler's thread, heard on this one.
     connect(&m_spooler, &PrintSpooler::changed, this, &CupsPrinter::relay, Qt::QueuedConnection);
+    connect(&m_watcher, &JobWatcher::changed, this, &CupsPrinter::relay, Qt::QueuedConnection);
 }
 
 void CupsPrinter::PaintPicture(const Picture& picture, float x, float y) {
@@ -109,6 +114,10 @@ void CupsPrinter::relay() {
         emit loginWanted(*request);
     for (const PrintFailure& failure : m_spooler.takeFailures())
         emit notPrinted(failure);
+    for (const PrintFailure& failure : m_watcher.takeFailures())
+        emit notPrinted(failure);
+    for (const PrintDelay& delay : m_watcher.takeDelays())
+        emit waitingAtPrinter(delay);
     emit waitingChanged(m_spooler.waiting());
 }
 

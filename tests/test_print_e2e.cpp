@@ -161,6 +161,8 @@ private slots:
     }
     void cleanup() {
         signalServer(SIGCONT);
+        // No printer left paused, nor a job left at one that never ends.
+        run("cancel", {"-a"});
         m_form.reset();
         m_engine.reset();
     }
@@ -306,6 +308,60 @@ private slots:
         toldTwiceAndNothingPrinted(
             "打印机“QuorvelRefuses”拒绝了这份打印任务。\n\n打印系统给出的原因：纸盒空了");
     }
+    // A card the print system took is followed until it is printed: a card waiting at a paused
+    // or unreachable printer is told once, as news; one the printer cancels is told as not
+    // printed, with the printer's reason.
+    void cardFollowed_data() {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("paused") << "quorvel:/"
+                                << "这张桌签在打印队列中等待：打印机已暂停。"
+                                   "打印机给出的原因：墨粉更换中";
+        QTest::newRow("device out of reach")
+            << "quorvel:/unreachable"
+            << "这张桌签在打印队列中等待：打印服务连接不上打印机“QuorvelFollowed”。"
+               "打印机给出的原因：连接不上打印机";
+        QTest::newRow("cancelled at the printer")
+            << "quorvel:/cancel"
+            << "这张桌签没有打印：打印机“QuorvelFollowed”接受了这份打印任务，但随后取消了它。"
+               "\n\n打印机给出的原因：打印机不支持这种纸张";
+    }
+    void cardFollowed() {
+        QFETCH(QString, device);
+        QFETCH(QString, told);
+        makeDefault("QuorvelFollowed", {"-m", "drv:///sample.drv/generic.ppd", "-v", device});
+        const bool paused = QTest::currentDataTag() == QLatin1String("paused");
+        if (paused)
+            run("cupsdisable", {"-r", "墨粉更换中", "QuorvelFollowed"});
+        command("打印");
+        QTRY_COMPARE_WITH_TIMEOUT(m_engine->dialogs.messages().size(), 1, 20000);
+        QVERIFY2(m_engine->dialogs.messages()[0].startsWith(told),
+                 qPrintable(m_engine->dialogs.messages()[0]));
+        // Told once, however often the printer is asked about it.
+        QTest::qWait(3 * qv::JobWatcher::Every.count());
+        QCOMPARE(m_engine->dialogs.messages().size(), 1);
+        if (paused) {
+            run("cupsenable", {"QuorvelFollowed"});
+            QCOMPARE(newJobs(1).size(), 1);
+        }
+    }
+    // A queue turned away while it still prints the card before: the reason told is the
+    // refusal's own, not the progress of the card being printed.
+    void queueRefusesWhilePrinting() {
+        makeDefault("QuorvelSlow", {"-m", "drv:///sample.drv/generic.ppd", "-v", "quorvel:/slow"});
+        command("打印");
+        QTRY_VERIFY_WITH_TIMEOUT(run("lpstat", {"-p", "QuorvelSlow"}).contains("now printing"),
+                                 10000);
+        run("cupsreject", {"-r", "纸盒空了，请加纸", "QuorvelSlow"});
+        command("打印");
+        QTRY_COMPARE_WITH_TIMEOUT(m_engine->dialogs.messages().size(), 1, 10000);
+        const QString message = m_engine->dialogs.messages()[0];
+        QVERIFY2(message.startsWith("这张桌签没有打印：打印机“QuorvelSlow”拒绝了这份打印任务。") &&
+                     message.contains("not accepting jobs") && !message.contains("Printing"),
+                 qPrintable(message));
+        run("cupsaccept", {"QuorvelSlow"});
+    }
+
     // A server that takes the connection and then stops answering is told as such, however
     // far the card got, never as a missing printer.
     void serverStopsAnswering() {
