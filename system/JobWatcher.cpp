@@ -123,10 +123,15 @@ void JobWatcher::look() {
     QList<PrintFailure> failures;
     QList<PrintDelay> delays;
     for (Job& job : jobs) {
-        ipp_t* response = ask(cups, http, IPP_OP_GET_JOB_ATTRIBUTES, job.printerUri, job.id,
-                              {"job-state", "job-state-message", "job-printer-state-message"});
+        ipp_t* response = ask(
+            cups, http, IPP_OP_GET_JOB_ATTRIBUTES, job.printerUri, job.id,
+            {"job-state", "job-state-reasons", "job-state-message", "job-printer-state-message"});
         const int state =
             cups.ippGetInteger(cups.ippFindAttribute(response, "job-state", IPP_TAG_ENUM), 0);
+        // A card the user took off the queue themselves is no news to them.
+        const bool byUser =
+            hasKeyword(cups, cups.ippFindAttribute(response, "job-state-reasons", IPP_TAG_KEYWORD),
+                       "job-canceled-by-user");
         QString said = text(cups, response, "job-printer-state-message");
         if (said.isEmpty())
             said = text(cups, response, "job-state-message");
@@ -135,7 +140,7 @@ void JobWatcher::look() {
             continue; // no answer this time
         if (state >= IPP_JSTATE_CANCELED) {
             ended.push_back(job.id);
-            if (state != IPP_JSTATE_COMPLETED)
+            if (state != IPP_JSTATE_COMPLETED && !byUser)
                 failures.append({PrintFailure::Reason::StoppedAtPrinter, job.printer, said});
             continue;
         }
