@@ -94,8 +94,6 @@ TempDir $dir/tmp
 AccessLog $dir/log/access_log
 ErrorLog $dir/log/error_log
 PageLog $dir/log/page_log
-# Every login is asked for, also from root over the socket.
-PeerCred Off
 CONF
     # In a network of its own where it can be made, with only the loopback: the driverless
     # printers below listen on every address of it, and nothing outside sees them.

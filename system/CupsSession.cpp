@@ -70,30 +70,36 @@ int CupsSession::keepWaiting(http_t*, void* data) {
 // Called by libcups, on this thread, when the server wants a login.
 const char* CupsSession::password(const char*, http_t*, const char*, const char*, void* data) {
     auto* session = static_cast<CupsSession*>(data);
-    const CupsLibrary& cups = session->m_cups;
-    session->m_password.fill('\0');
-    session->m_password.clear();
-    if (!session->m_askLogin || session->cancelled())
-        return nullptr;
-    if (++session->m_logins > LoginTries) {
-        session->m_loginRefused = true;
-        return nullptr;
+    // A login asked for before the request went out is tried first.
+    if (std::exchange(session->m_loginReady, false) || session->askLogin())
+        return session->m_password.constData();
+    return nullptr;
+}
+
+bool CupsSession::askLogin() {
+    m_password.fill('\0');
+    m_password.clear();
+    if (!m_askLogin || cancelled())
+        return false;
+    if (++m_logins > LoginTries) {
+        m_loginRefused = true;
+        return false;
     }
-    if (session->m_user.isEmpty())
-        session->m_user = cups.cupsUser();
-    const std::optional<Login> login = session->m_askLogin(
-        {session->m_printer, QString::fromUtf8(session->m_user), session->m_logins});
+    if (m_user.isEmpty())
+        m_user = m_cups.cupsUser();
+    const std::optional<Login> login = m_askLogin({m_printer, QString::fromUtf8(m_user), m_logins});
     // The time the user took is not the server's: its patience starts again.
-    session->m_clock.restart();
-    if (!login || session->cancelled()) {
-        session->m_loginCancelled = !session->cancelled();
-        return nullptr;
+    m_clock.restart();
+    if (!login || cancelled()) {
+        m_loginCancelled = !cancelled();
+        return false;
     }
-    session->m_user = login->user.toUtf8();
-    session->m_password = login->password.toUtf8();
-    // libcups pairs the password with the thread's user name.
-    cups.cupsSetUser(session->m_user.constData());
-    return session->m_password.constData();
+    m_user = login->user.toUtf8();
+    m_password = login->password.toUtf8();
+    // libcups pairs the password with the thread's user name; over the local socket, a name
+    // other than the user's own also keeps it from vouching for the user by the socket alone.
+    m_cups.cupsSetUser(m_user.constData());
+    return true;
 }
 
 PrintFailure CupsSession::failure(Reason otherwise) {
@@ -238,8 +244,16 @@ std::optional<PrintFailure> CupsSession::submit(const QByteArray& pdf) {
         const bool turnedDown = created == IPP_STATUS_ERROR_NOT_AUTHORIZED ||
                                 created == IPP_STATUS_ERROR_FORBIDDEN ||
                                 created == IPP_STATUS_ERROR_INTERNAL;
-        if (m_job > 0 || !turnedDown || m_logins == loginsBefore || m_loginCancelled ||
-            m_loginRefused || m_timedOut || m_givenUp || cancelled() || !connect())
+        // Over the local socket the server knows the user without asking, and may turn that
+        // user away: someone allowed to print may log in instead.
+        const bool userNotAllowed =
+            created == IPP_STATUS_ERROR_FORBIDDEN && m_logins == loginsBefore;
+        if (m_job > 0 || !turnedDown || m_loginCancelled || m_loginRefused || m_timedOut ||
+            m_givenUp || cancelled())
+            break;
+        if (userNotAllowed)
+            m_loginReady = askLogin();
+        if ((m_logins == loginsBefore) || (userNotAllowed && !m_loginReady) || !connect())
             break;
     }
     m_cups.cupsFreeOptions(count, options);

@@ -57,6 +57,8 @@ private:
     static int keepWaiting(http_t* http, void* session);
     static const char* password(const char* prompt, http_t* http, const char* method,
                                 const char* resource, void* session);
+    // Asks the user for a login, within the tries allowed; false when none is to be had.
+    bool askLogin();
     // What went wrong with the last request, for the phase it was in.
     PrintFailure failure(PrintFailure::Reason otherwise);
     // The printer's own word on why it does not take jobs, where it has one.
@@ -75,6 +77,7 @@ private:
     int m_logins = 0;
     bool m_loginCancelled = false;
     bool m_loginRefused = false;
+    bool m_loginReady = false; // asked for before the server's question: the next answer
     QByteArray m_user;
     QByteArray m_password;
     http_t* m_http = nullptr;
