@@ -39,8 +39,12 @@ bool CupsSession::cancelled() const {
 }
 
 CupsSession::~CupsSession() {
-    if (m_cups.present && !m_cups.missing)
+    if (m_cups.present && !m_cups.missing) {
         neverAskTheTerminal();
+        // The next card goes out under the user's own name again, asking anew where needed.
+        if (m_logins > 0)
+            m_cups.cupsSetUser(nullptr);
+    }
     m_password.fill('\0');
     if (m_info)
         m_cups.cupsFreeDestInfo(m_info);
