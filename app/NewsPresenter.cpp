@@ -14,9 +14,23 @@
 
 namespace qv {
 
-NewsPresenter::NewsPresenter(Dialogs& dialogs, Printer& printer) : m_dialogs(dialogs) {
+NewsPresenter::NewsPresenter(Dialogs& dialogs, Printer& printer)
+    : m_dialogs(dialogs), m_printer(printer) {
     connect(&printer, &Printer::notPrinted, this,
             [this](const PrintFailure& failure) { tell(PrintNews::notPrinted(failure)); });
+    connect(&printer, &Printer::waitingAtPrinter, this,
+            [this](const PrintDelay& delay) { tell(PrintNews::waitingAtPrinter(delay)); });
+    connect(&printer, &Printer::loginWanted, this, [this](const LoginRequest& request) {
+        // A program ending at once has no time for the question: the card goes unprinted.
+        if (m_countOnly) {
+            m_printer.answerLogin(std::nullopt);
+            return;
+        }
+        ask([this, request] {
+            m_printer.answerLogin(
+                m_dialogs.LoginBox(PrintNews::loginPrompt(request), request.user));
+        });
+    });
     // Back from a box, the font dialog or About: what waited is told, once the change of window
     // has settled.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this] {
@@ -38,7 +52,11 @@ void NewsPresenter::tell(const QString& message) {
         ++m_counted;
         return;
     }
-    m_untold.append(message);
+    ask([this, message] { m_dialogs.MsgBox(message); });
+}
+
+void NewsPresenter::ask(std::function<void()> box) {
+    m_untold.append(std::move(box));
     tellWaiting();
 }
 
@@ -55,8 +73,8 @@ void NewsPresenter::tellWaiting() {
         return;
     m_telling = true;
     while (!m_untold.isEmpty()) {
-        const QString message = m_untold.takeFirst();
-        runHandler(m_dialogs, [this, &message] { m_dialogs.MsgBox(message); });
+        const std::function<void()> box = m_untold.takeFirst();
+        runHandler(m_dialogs, box);
     }
     m_telling = false;
 }

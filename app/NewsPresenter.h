@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
+
 class QWidget;
 
 namespace qv {
@@ -12,7 +14,8 @@ class Dialogs;
 class Printer;
 
 // Tells the user, in a box, what the program found out on its own: a card the print system did
-// not take. A box that came up while the input box, the font dialog or About has the keyboard
+// not take or that waits at the printer, and a print server's question for a login. A box that
+// came up while the input box, the font dialog or About has the keyboard
 // would take keys meant for them, so news waits until the main window has the keyboard again,
 // or until it goes; with no window left, it is told at once.
 class NewsPresenter : public QObject {
@@ -23,6 +26,8 @@ public:
     // The window whose keyboard news waits for.
     void setWindow(QWidget* window);
     void tell(const QString& message);
+    // Shows a box of the program's own when the user is free: one that asks something, say.
+    void ask(std::function<void()> box);
     // From now on news is only counted: the program is ending at once, with no time for boxes.
     void countOnly() { m_countOnly = true; }
     int counted() const { return m_counted; }
@@ -36,8 +41,9 @@ private:
     void tellWaiting();
 
     Dialogs& m_dialogs;
+    Printer& m_printer;
     QPointer<QWidget> m_window;
-    QStringList m_untold;
+    QList<std::function<void()>> m_untold;
     bool m_telling = false;
     bool m_closing = false;
     bool m_countOnly = false;

@@ -31,9 +31,30 @@ QString notPrinted(const PrintFailure& failure) {
     case Reason::Refused:
         why = QStringLiteral("打印机“%1”拒绝了这份打印任务。").arg(failure.printer);
         break;
-    case Reason::PageNotMade:
-        why = QStringLiteral("无法生成要打印的页面（临时文件夹可能已满或不可写）。");
+    case Reason::PaperUnknown:
+        why = QStringLiteral("打印机“%1”没有说明它用什么纸，桌签会印成错误的大小。\n\n"
+                             "请在打印机的设置里选好纸张大小，然后再打印一次。")
+                  .arg(failure.printer);
         break;
+    case Reason::LoginCancelled:
+        why = QStringLiteral("打印服务要求先登录，但没有输入用户名和密码。\n\n"
+                             "再打印一次，并在询问时输入打印服务的用户名和密码。");
+        break;
+    case Reason::LoginRefused:
+        why = QStringLiteral("打印服务不接受输入的用户名和密码。\n\n"
+                             "请向打印机的管理员确认用户名和密码，然后再打印一次。");
+        break;
+    case Reason::PageNotMade:
+        // The card never reached the printer: nothing to blame it for.
+        why = QStringLiteral("无法生成要打印的页面。\n\n请关闭一些程序，然后再打印一次。");
+        if (!failure.detail.isEmpty())
+            why += QStringLiteral("\n\n原因：%1").arg(failure.detail);
+        return QStringLiteral("这张桌签没有做成：") + why;
+    case Reason::StoppedAtPrinter:
+        why = QStringLiteral("打印机“%1”接受了这份打印任务，但随后取消了它。").arg(failure.printer);
+        if (!failure.detail.isEmpty())
+            why += QStringLiteral("\n\n打印机给出的原因：%1").arg(failure.detail);
+        return QStringLiteral("这张桌签没有打印：") + why;
     case Reason::GivenUp:
         why = QStringLiteral("已放弃等待打印服务。");
         break;
@@ -44,6 +65,23 @@ QString notPrinted(const PrintFailure& failure) {
     if (!failure.detail.isEmpty())
         why += QStringLiteral("\n\n打印系统给出的原因：%1").arg(failure.detail);
     return QStringLiteral("这张桌签没有打印：") + why;
+}
+
+QString waitingAtPrinter(const PrintDelay& delay) {
+    QString text = delay.reason == PrintDelay::Reason::Paused
+                       ? QStringLiteral("这张桌签在打印队列中等待：打印机已暂停。")
+                       : QStringLiteral("这张桌签在打印队列中等待：打印服务连接不上打印机“%1”。")
+                             .arg(delay.printer);
+    if (!delay.detail.isEmpty())
+        text += QStringLiteral("打印机给出的原因：%1").arg(delay.detail);
+    return text + QStringLiteral("\n\n桌签没有丢失：打印机恢复工作后就会打印出来。");
+}
+
+QString loginPrompt(const LoginRequest& request) {
+    const QString ask =
+        QStringLiteral("打印服务要求登录，才能在打印机“%1”上打印这张桌签。请输入用户名和密码。")
+            .arg(request.printer);
+    return request.attempt > 1 ? QStringLiteral("用户名或密码不对。") + ask : ask;
 }
 
 QString waiting(int cards) {

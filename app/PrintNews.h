@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runtime/PrintFailure.h"
+#include "runtime/PrintLogin.h"
 
 #include <QString>
 
@@ -10,6 +11,10 @@ namespace qv {
 namespace PrintNews {
 // One card that was not printed, and why, with what the user can do about it.
 QString notPrinted(const PrintFailure& failure);
+// A card the print system took that waits at the printer.
+QString waitingAtPrinter(const PrintDelay& delay);
+// The question of a print server that wants a login.
+QString loginPrompt(const LoginRequest& request);
 // At the end of the program, while the print server does not answer.
 QString waiting(int cards);
 // What the button that stops waiting does.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PrintLogin.h"
+
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -51,6 +53,8 @@ public:
     virtual int PopupMenu(QWidget* owner, const QString& title, const QStringList& items,
                           std::optional<QPoint> at = {}) = 0;
     virtual std::unique_ptr<FontDialog> createFontDialog() = 0;
+    // Modal: asks for a user name (offered filled in) and a password. Nothing when cancelled.
+    virtual std::optional<Login> LoginBox(const QString& prompt, const QString& user) = 0;
 };
 
 } // namespace qv

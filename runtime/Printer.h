@@ -2,9 +2,12 @@
 
 #include "Picture.h"
 #include "PrintFailure.h"
+#include "PrintLogin.h"
 
 #include <QObject>
 #include <QString>
+
+#include <optional>
 
 namespace qv {
 
@@ -19,10 +22,17 @@ public:
     virtual void EndDoc() = 0;
     // Documents ended but not yet handed on to the print system.
     virtual int waiting() const { return 0; }
+    // The answer to loginWanted(); nothing when the user gave none.
+    virtual void answerLogin(const std::optional<Login>& login) { (void)login; }
 
 signals:
     // A document the print system did not take, once for each, on the window's thread.
     void notPrinted(const qv::PrintFailure& failure);
+    // The print server wants a login for a card; answerLogin() tells it what the user gave.
+    void loginWanted(const qv::LoginRequest& request);
+    // News of a card that waits at the printer (paused, or out of reach): the printer's state
+    // and its own words, on the window's thread; told again only when they change.
+    void waitingAtPrinter(const qv::PrintDelay& delay);
     // waiting() changed, on the window's thread.
     void waitingChanged(int documents);
 };

@@ -11,9 +11,12 @@ namespace qv {
     X(cupsSetServer) X(cupsServer) X(ippPort) X(cupsEncryption) X(httpConnect2) X(httpClose)       \
     X(httpSetTimeout) X(httpError) X(cupsGetNamedDest) X(cupsGetOption) X(cupsFreeDests)           \
     X(cupsCopyDestInfo) X(cupsFreeDestInfo) X(cupsFindDestDefault) X(cupsGetDestMediaByName)      \
-    X(cupsLastError)                                                                               \
-    X(cupsLastErrorString) X(cupsAddOption) X(cupsFreeOptions) X(cupsPrintFile2) X(ippNewRequest)  \
-    X(ippAddString) X(cupsDoRequest) X(ippFindAttribute) X(ippGetString) X(ippDelete)
+    X(cupsCheckDestSupported) X(cupsLastError) X(cupsLastErrorString)   \
+    X(cupsAddOption) X(cupsFreeOptions) X(cupsCreateDestJob) X(cupsStartDestDocument)             \
+    X(cupsWriteRequestData) X(cupsFinishDestDocument) X(cupsCancelDestJob) X(cupsSetPasswordCB2) X(cupsSetUser)        \
+    X(cupsUser) X(ippNewRequest) X(ippAddString) X(ippAddStrings) X(ippAddInteger) X(cupsDoRequest)                \
+    X(ippFindAttribute) X(ippGetString) X(ippGetInteger) X(ippGetCount) X(ippGetCollection)       \
+    X(ippDelete)
 // clang-format on
 
 struct CupsLibrary {

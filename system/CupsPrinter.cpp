@@ -4,17 +4,18 @@
 #include "runtime/App.h"
 #include "runtime/Screen.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QTemporaryDir>
 
 namespace qv {
 
 namespace {
 using Reason = PrintFailure::Reason;
 
-bool writePdf(const QString& file, const QPageLayout& layout, const PrintDocument& document) {
-    QPdfWriter writer(file);
+bool writePdf(QIODevice& to, const QPageLayout& layout, const PrintDocument& document) {
+    QPdfWriter writer(&to);
     writer.setPageLayout(layout);
     writer.setTitle(App::Title());
     writer.setCreator(App::Title());
@@ -33,31 +34,43 @@ bool writePdf(const QString& file, const QPageLayout& layout, const PrintDocumen
 // Runs on the spooler's thread: everything that talks to the print server happens here.
 std::optional<PrintFailure> printDocument(const QString& outputFile,
                                           std::chrono::milliseconds answerWithin,
-                                          const PrintDocument& document, int& cancel) {
-    const PrintFailure pageNotMade{Reason::PageNotMade, {}, {}};
-    if (!outputFile.isEmpty())
-        return writePdf(outputFile, Paper().layout(), document) ? std::nullopt
-                                                                : std::optional(pageNotMade);
+                                          const PrintDocument& document, int& cancel,
+                                          CupsSession::AskLogin askLogin, JobWatcher& watcher) {
+    if (!outputFile.isEmpty()) {
+        QFile file(outputFile);
+        if (file.open(QIODevice::WriteOnly) && writePdf(file, Paper().layout(), document) &&
+            file.flush())
+            return std::nullopt;
+        return PrintFailure{Reason::PageNotMade, {}, file.errorString()};
+    }
     // Looked up for every document, so a change of default printer between cards is followed.
-    CupsSession session(cancel, answerWithin);
+    CupsSession session(cancel, answerWithin, std::move(askLogin));
     if (std::optional<PrintFailure> failure = session.open())
         return failure;
-    // The page waits for the print system in a folder only this user can read.
-    const QTemporaryDir scratch;
-    const QString page = scratch.filePath(QStringLiteral("card.pdf"));
-    if (!scratch.isValid() || !writePdf(page, session.paper().layout(), document))
-        return pageNotMade;
-    return session.submit(page);
+    // The page is made in memory and goes to the server over the same connection.
+    QByteArray pdf;
+    QBuffer page(&pdf);
+    if (!page.open(QIODevice::WriteOnly) || !writePdf(page, session.paper().layout(), document))
+        return PrintFailure{Reason::PageNotMade, session.printer(), {}};
+    page.close();
+    if (std::optional<PrintFailure> failure = session.submit(pdf))
+        return failure;
+    watcher.follow(session.printer(), session.printerUri(), session.job());
+    return std::nullopt;
 }
 } // namespace
 
 CupsPrinter::CupsPrinter(QString outputFile, std::chrono::milliseconds answerWithin)
-    : m_spooler(
-          [file = std::move(outputFile), answerWithin](const PrintDocument& document, int& cancel) {
-              return printDocument(file, answerWithin, document, cancel);
-          }) {
+    : m_spooler([this, file = std::move(outputFile), answerWithin](const PrintDocument& document,
+                                                                   int& cancel) {
+          return printDocument(
+              file, answerWithin, document, cancel,
+              [this](const LoginRequest& request) { return m_spooler.askLogin(request); },
+              m_watcher);
+      }) {
     // Emitted on the spooler's thread, heard on this one.
     connect(&m_spooler, &PrintSpooler::changed, this, &CupsPrinter::relay, Qt::QueuedConnection);
+    connect(&m_watcher, &JobWatcher::changed, this, &CupsPrinter::relay, Qt::QueuedConnection);
 }
 
 void CupsPrinter::PaintPicture(const Picture& picture, float x, float y) {
@@ -92,9 +105,19 @@ int CupsPrinter::abandon() {
     return givenUp;
 }
 
+void CupsPrinter::answerLogin(const std::optional<Login>& login) {
+    m_spooler.answerLogin(login);
+}
+
 void CupsPrinter::relay() {
+    if (const std::optional<LoginRequest> request = m_spooler.takeLoginRequest())
+        emit loginWanted(*request);
     for (const PrintFailure& failure : m_spooler.takeFailures())
         emit notPrinted(failure);
+    for (const PrintFailure& failure : m_watcher.takeFailures())
+        emit notPrinted(failure);
+    for (const PrintDelay& delay : m_watcher.takeDelays())
+        emit waitingAtPrinter(delay);
     emit waitingChanged(m_spooler.waiting());
 }
 

@@ -14,7 +14,7 @@ struct Paper {
     QMarginsF margins;
 
     // The page as the printer lays it out: its own paper, with the card at the printable origin
-    // (the paper's corner on a borderless printer). Without word from the printer, A4 to its
+    // (the paper's corner on a borderless printer). Unknown (a PDF written to a file), A4 to its
     // edges.
     QPageLayout layout() const {
         if (size.isEmpty())

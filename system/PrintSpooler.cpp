@@ -92,4 +92,39 @@ int PrintSpooler::abandon() {
     return dropped + std::exchange(m_cancelled, 0);
 }
 
+std::optional<Login> PrintSpooler::askLogin(const LoginRequest& request) {
+    std::unique_lock lock(m_mutex);
+    if (m_stopping)
+        return std::nullopt;
+    m_loginAsked = request;
+    m_loginWaiting = true;
+    m_loginAnswer.reset();
+    lock.unlock();
+    emit changed();
+    lock.lock();
+    m_changed.wait(lock, [&] { return m_stopping || m_loginAnswer.has_value(); });
+    m_loginWaiting = false;
+    m_loginAsked.reset();
+    std::optional<Login> answer;
+    if (!m_stopping && m_loginAnswer)
+        answer = std::move(*m_loginAnswer);
+    m_loginAnswer.reset();
+    return answer;
+}
+
+std::optional<LoginRequest> PrintSpooler::takeLoginRequest() {
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_loginAsked, std::nullopt);
+}
+
+void PrintSpooler::answerLogin(const std::optional<Login>& login) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_loginWaiting || m_loginAsked)
+            return;
+        m_loginAnswer = login;
+    }
+    m_changed.notify_all();
+}
+
 } // namespace qv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runtime/PrintFailure.h"
+#include "runtime/PrintLogin.h"
 
 #include <QImage>
 #include <QObject>
@@ -58,6 +59,14 @@ public:
     // many documents were thereby not handed on; one that went out meanwhile is not counted.
     int abandon();
 
+    // On the spooler's thread, while delivering: asks the listener for a login and waits for
+    // answerLogin(), or until the spooler gives up (then nothing).
+    std::optional<Login> askLogin(const LoginRequest& request);
+    // The question waiting for an answer, once: nothing when none waits or it was taken.
+    std::optional<LoginRequest> takeLoginRequest();
+    // Answers the question taken; nothing means the user gave no login.
+    void answerLogin(const std::optional<Login>& login);
+
 signals:
     // A document went out or failed; emitted on the spooler's thread.
     void changed();
@@ -73,8 +82,11 @@ private:
     bool m_busy = false;
     bool m_stopping = false;
     int m_delivered = 0;
-    int m_cancelled = 0; // documents given up while under way
-    int m_cancel = 0;    // read and written through std::atomic_ref only
+    int m_cancelled = 0;                      // documents given up while under way
+    int m_cancel = 0;                         // read and written through std::atomic_ref only
+    std::optional<LoginRequest> m_loginAsked; // not yet taken by the listener
+    bool m_loginWaiting = false;              // the thread waits for an answer
+    std::optional<std::optional<Login>> m_loginAnswer;
     std::thread m_thread;
 };
 

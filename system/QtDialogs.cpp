@@ -5,11 +5,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QEventLoop>
 #include <QFontDialog>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
@@ -171,6 +176,39 @@ int QtDialogs::PopupMenu(QWidget* owner, const QString& title, const QStringList
             Qt::QueuedConnection);
     const QAction* chosen = menu.exec(at.value_or(QCursor::pos()));
     return chosen ? int(menu.actions().indexOf(chosen)) : -1;
+}
+
+std::optional<Login> QtDialogs::LoginBox(const QString& prompt, const QString& user) {
+    QDialog box;
+    box.setWindowTitle(App::Title());
+    auto* text = new QLabel(prompt);
+    text->setWordWrap(true);
+    auto* name = new QLineEdit(user);
+    auto* password = new QLineEdit;
+    password->setEchoMode(QLineEdit::Password);
+    password->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData |
+                                  Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase);
+    auto* buttons = new QDialogButtonBox;
+    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    auto* form = new QFormLayout(&box);
+    form->addRow(text);
+    // The labels name the fields for a screen reader, and Alt+U / Alt+P reach them.
+    form->addRow(QStringLiteral("用户名(&U)："), name);
+    form->addRow(QStringLiteral("密码(&P)："), password);
+    form->addRow(buttons);
+    // A screen reader reads the question with the box's name.
+    box.setAccessibleDescription(prompt);
+    (user.isEmpty() ? name : password)->setFocus();
+    placeInputBox(box);
+    const ReturnFocus returnFocus;
+    std::optional<Login> login;
+    if (box.exec() == QDialog::Accepted)
+        login = Login{name->text(), password->text()};
+    password->clear();
+    return login;
 }
 
 std::unique_ptr<FontDialog> QtDialogs::createFontDialog() {

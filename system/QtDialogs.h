@@ -12,6 +12,7 @@ public:
     int PopupMenu(QWidget* owner, const QString& title, const QStringList& items,
                   std::optional<QPoint> at = {}) override;
     std::unique_ptr<FontDialog> createFontDialog() override;
+    std::optional<Login> LoginBox(const QString& prompt, const QString& user) override;
 };
 
 } // namespace qv

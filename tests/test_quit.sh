@@ -4,6 +4,7 @@
 #   test_quit.sh QUORVEL exit|give-up|refused|term|term-twice   (the second signal is SIGINT)
 # refused: the queue turns the card away once the server answers, after a signal took the
 # window away.
+#   test_quit.sh QUORVEL login   a server that asks for a login, the program in a terminal
 # Exit 77 (skipped) without the private print server, Xvfb or xdotool.
 set -euo pipefail
 program=$1 how=$2
@@ -19,6 +20,7 @@ cupsd=$(cat "$server/cupsd.pid")
 cleanup() {
     kill -CONT "$cupsd" 2>/dev/null || true
     cupsaccept Quorvel 2>/dev/null || true
+    lpadmin -d Quorvel 2>/dev/null || true
     for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
     rm -rf "$work"
 }
@@ -42,8 +44,21 @@ lpadmin -d Quorvel
 # Finished jobs only: one still being written is a .part file.
 finished() { find "$server/out" -name '*.ps' | wc -l; }
 jobs_before=$(finished)
-QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 "$program" 2>"$work/stderr" &
-quorvel=$!
+if [[ $how == login ]]; then
+    command -v script >/dev/null || skip "no script (util-linux)"
+    lpadmin -p QuorvelLogin -v quorvel:/ -m drv:///sample.drv/generic.ppd \
+        -o printer-op-policy=login -E 2>/dev/null
+    lpadmin -d QuorvelLogin
+    # A terminal of its own, everything written to it kept in a file.
+    script -q -e -c "QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 exec $(printf %q "$program") 2>$work/stderr" \
+        "$work/terminal" </dev/null >/dev/null 2>&1 &
+    pids+=($!)
+    program_started() { quorvel=$(pgrep -P "${pids[-1]}" | head -n 1) && [[ -n $quorvel ]]; }
+    until_true program_started || fail "the program did not start in a terminal: $(cat "$work/stderr" "$work/terminal" 2>&1)"
+else
+    QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 "$program" 2>"$work/stderr" &
+    quorvel=$!
+fi
 pids+=($quorvel)
 main_window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Quorvel$' | head -n 1)
 [[ -n $main_window ]] || fail "the main window did not show"
@@ -53,8 +68,35 @@ keys() { xdotool key --delay 150 "$@"; sleep 0.3; }
 keys shift+F10 Down Return
 xdotool type --delay 50 Li
 keys Return
-kill -STOP "$cupsd"
+[[ $how == login ]] || kill -STOP "$cupsd"
 keys shift+F10 Down Down Down Return
+
+# The server's question comes in a box on the window, never on the terminal; cancelled, it is
+# told why the card was not printed. Asked again, a signal and a second one end the program.
+if [[ $how == login ]]; then
+    ended() { ! kill -0 "$quorvel" 2>/dev/null; }
+    new_window() {
+        local id
+        for id in $(xdotool search --onlyvisible --name '^Quorvel$' 2>/dev/null); do
+            [[ $id == "$main_window" ]] || { echo "$id"; return 0; }
+        done
+        return 1
+    }
+    until_true new_window >/dev/null || fail "no box asked for a login"
+    keys Escape
+    until_true new_window >/dev/null || fail "a cancelled login was not told"
+    keys Return
+    keys shift+F10 Down Down Down Return
+    until_true new_window >/dev/null || fail "no box asked for a login the second time"
+    kill -TERM "$quorvel"
+    sleep 0.5
+    kill -INT "$quorvel" 2>/dev/null || true
+    until_true ended || fail "the program did not end on a second signal"
+    ! grep -a -i "password" "$work/terminal" || fail "the terminal was asked for a password"
+    [[ $(finished) -eq $jobs_before ]] || fail "a card went out without a login"
+    echo "PASS: the login was asked in a box, never on the terminal, and the program ended"
+    exit 0
+fi
 
 case $how in
 term | term-twice | refused) kill -TERM "$quorvel" ;;

@@ -133,6 +133,54 @@ private slots:
         QCOMPARE(system->entered.load(), 1);
         QVERIFY(spooler.takeFailures().isEmpty());
     }
+
+    // A print server's question for a login goes from the spooler's thread to the listener's
+    // and back with the answer; a spooler given up while it waits for one ends all the same.
+    void loginAskedAcrossThreads_data() {
+        QTest::addColumn<int>("answer"); // 1 a login, 2 cancelled, 0 none: given up
+        QTest::newRow("answered") << 1;
+        QTest::newRow("cancelled") << 2;
+        QTest::newRow("given up while asking") << 0;
+    }
+    void loginAskedAcrossThreads() {
+        QFETCH(int, answer);
+        qv::PrintSpooler* self = nullptr;
+        std::promise<std::optional<qv::Login>> given;
+        std::future<std::optional<qv::Login>> result = given.get_future();
+        qv::PrintSpooler spooler([&](const qv::PrintDocument&, int& cancel) {
+            given.set_value(self->askLogin({QStringLiteral("Q"), QStringLiteral("user"), 1}));
+            return std::atomic_ref(cancel).load()
+                       ? std::optional(PrintFailure{PrintFailure::Reason::GivenUp, {}, {}})
+                       : std::nullopt;
+        });
+        self = &spooler;
+        QList<qv::LoginRequest> asked;
+        QObject listener;
+        connect(
+            &spooler, &qv::PrintSpooler::changed, &listener,
+            [&] {
+                const std::optional<qv::LoginRequest> request = spooler.takeLoginRequest();
+                if (!request)
+                    return;
+                asked += *request;
+                if (answer == 1)
+                    spooler.answerLogin(qv::Login{QStringLiteral("user"), QStringLiteral("pw")});
+                else if (answer == 2)
+                    spooler.answerLogin(std::nullopt);
+            },
+            Qt::QueuedConnection);
+        submit(spooler, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 1, 5000);
+        QCOMPARE(asked.front().printer, QStringLiteral("Q"));
+        if (answer == 0)
+            QCOMPARE(abandonInTime(spooler), 1);
+        QVERIFY(result.wait_for(10s) == std::future_status::ready);
+        const std::optional<qv::Login> login = result.get();
+        QCOMPARE(login.has_value(), answer == 1);
+        if (login)
+            QCOMPARE(login->password, QStringLiteral("pw"));
+        QVERIFY(!spooler.takeLoginRequest());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSpooler)

@@ -16,6 +16,12 @@ public:
     ScriptedDialogs& chooseFont(const QString& face) { return add('f', face); }
     ScriptedDialogs& cancelFont() { return add('f', {}); }
     ScriptedDialogs& choose(const QString& item) { return add('m', item); }
+    ScriptedDialogs& login(const QString& user, const QString& password) {
+        return add('l', user + '\n' + password);
+    }
+    ScriptedDialogs& cancelLogin() { return add('l', {}); }
+    // The prompts of the login boxes shown, and the names they offered.
+    const QStringList& loginPrompts() const { return m_loginPrompts; }
 
     const QStringList& messages() const { return m_messages; }
     int unexpected() const { return m_unexpected; }
@@ -26,6 +32,13 @@ public:
                   std::optional<QPoint>) override {
         const std::optional<QString> item = next('m');
         return item ? int(items.indexOf(*item)) : -1;
+    }
+    std::optional<Login> LoginBox(const QString& prompt, const QString& user) override {
+        m_loginPrompts.append(prompt + " [" + user + "]");
+        const std::optional<QString> step = next('l');
+        if (!step)
+            return std::nullopt;
+        return Login{step->section('\n', 0, 0), step->section('\n', 1)};
     }
     std::unique_ptr<FontDialog> createFontDialog() override {
         struct ScriptedFontDialog : FontDialog {
@@ -54,6 +67,7 @@ private:
 
     std::deque<std::pair<char, std::optional<QString>>> m_script;
     QStringList m_messages;
+    QStringList m_loginPrompts;
     int m_unexpected = 0;
 };
 
