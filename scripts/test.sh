@@ -70,5 +70,5 @@ scripts/fuzz.sh
 
 echo "== Test suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" \
+    LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
     suite ctest --test-dir build-asan --output-on-failure
