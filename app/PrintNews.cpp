@@ -4,7 +4,8 @@ namespace qv::PrintNews {
 
 QString notPrinted(const PrintFailure& failure) {
     using Reason = PrintFailure::Reason;
-    QString why;
+    QString lead = QStringLiteral("这张桌签没有打印："), why,
+            source = QStringLiteral("打印系统给出的原因：");
     switch (failure.reason) {
     case Reason::NoPrintSystem:
         why = QStringLiteral("这台电脑上没有安装打印服务（CUPS）。\n\n"
@@ -46,15 +47,14 @@ QString notPrinted(const PrintFailure& failure) {
         break;
     case Reason::PageNotMade:
         // The card never reached the printer: nothing to blame it for.
+        lead = QStringLiteral("这张桌签没有做成：");
         why = QStringLiteral("无法生成要打印的页面。\n\n请关闭一些程序，然后再打印一次。");
-        if (!failure.detail.isEmpty())
-            why += QStringLiteral("\n\n原因：%1").arg(failure.detail);
-        return QStringLiteral("这张桌签没有做成：") + why;
+        source = QStringLiteral("原因：");
+        break;
     case Reason::StoppedAtPrinter:
         why = QStringLiteral("打印机“%1”接受了这份打印任务，但随后取消了它。").arg(failure.printer);
-        if (!failure.detail.isEmpty())
-            why += QStringLiteral("\n\n打印机给出的原因：%1").arg(failure.detail);
-        return QStringLiteral("这张桌签没有打印：") + why;
+        source = QStringLiteral("打印机给出的原因：");
+        break;
     case Reason::GivenUp:
         why = QStringLiteral("已放弃等待打印服务。");
         break;
@@ -63,8 +63,8 @@ QString notPrinted(const PrintFailure& failure) {
         break;
     }
     if (!failure.detail.isEmpty())
-        why += QStringLiteral("\n\n打印系统给出的原因：%1").arg(failure.detail);
-    return QStringLiteral("这张桌签没有打印：") + why;
+        why += QStringLiteral("\n\n") + source + failure.detail;
+    return lead + why;
 }
 
 QString waitingAtPrinter(const PrintDelay& delay) {
