@@ -108,20 +108,15 @@ private slots:
         QCOMPARE(test::inkBounds(box.retainedImage(), {}, 128), ink);
     }
 
-    // The ANSI code page is the locale's codeset; GB2312 data are GBK, which has 堃 too.
-    void ansiCodePage_data() {
-        QTest::addColumn<QString>("charmap");
-        QTest::addColumn<QByteArray>("bytes"); // of 张堃
-        QTest::newRow("GB2312") << "GB2312" << QByteArray("\xD5\xC5\x88\xD2");
-    }
+    // The ANSI code page is the locale's codeset; a locale named GB2312 holds GBK, which has
+    // 堃 too.
     void ansiCodePage() {
-        QFETCH(QString, charmap);
-        QFETCH(QByteArray, bytes);
         QTemporaryDir dir;
-        if (QProcess::execute("localedef", {"-i", "zh_CN", "-f", charmap, dir.filePath("zh")}) != 0)
+        if (QProcess::execute("localedef", {"-i", "zh_CN", "-f", "GB2312", dir.filePath("zh")}) !=
+            0)
             QSKIP("localedef cannot make a Chinese locale here (locales package)");
         qputenv("LOCPATH", dir.path().toLocal8Bit());
-        const QByteArray before = std::setlocale(LC_CTYPE, nullptr);
+        const QByteArray before = std::setlocale(LC_CTYPE, nullptr), bytes("\xD5\xC5\x88\xD2");
         QVERIFY(std::setlocale(LC_CTYPE, "zh"));
         const QByteArray ansi = toAnsi("张堃");
         const QString back = fromAnsi(bytes);
