@@ -145,11 +145,12 @@ private slots:
     // A character the card face lacks comes from the face of the rare characters that the
     // mapping names for 隶书. It keeps its own size and sits on the card face's baseline: its
     // ink is the ink it has on a card drawn all in that face, lowered by the difference of the
-    // two faces' ascents.
+    // two faces' ascents. One for which the card face holds an empty glyph is inked all the same.
     void rareCharacterHasTheSizeAndBaselineOfItsNeighbours() {
         const QString cardFace = "AR PL UKai CN", rareFace = "HanaMinA";
         if (!QFontDatabase::hasFamily(rareFace) || !QFontDatabase::hasFamily(cardFace))
             QSKIP("the card face or the face of the rare characters is not installed");
+        QVERIFY(test::inkBounds(Card(QString::fromUcs4(U"\U0000359E"), "隶书").face()).isValid());
         const QString text = QString::fromUcs4(U"野𠮷家");
         const Card mixed(text, "隶书"), alone(text, rareFace);
         const int lowered = qRound(mixed.ascent(cardFace) - mixed.ascent(rareFace));
