@@ -78,10 +78,6 @@ class TestPrintEndToEnd : public QObject {
             m_engine->dialogs.answer(answer);
         QTest::mouseClick(m_form->Picture1, Qt::LeftButton, {}, QPoint(300, 100));
     }
-    void card(const QString& text) {
-        command("输入", text);
-        command("旋转");
-    }
     // A window showing a card, on a printer that gives up on a silent server after so long.
     void openWindow(std::chrono::milliseconds answerWithin) {
         m_form.reset();
@@ -89,7 +85,8 @@ class TestPrintEndToEnd : public QObject {
         m_form = std::make_unique<Form2>(m_engine->engine);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        card("张三");
+        command("输入", "张三");
+        command("旋转");
         m_jobsBefore = int(jobs().size());
     }
     // The sheet in the window's own pixels, built from what the faces hold rather than by the
@@ -106,7 +103,8 @@ class TestPrintEndToEnd : public QObject {
     QList<QImage> printTwoCards() {
         const QImage first = sheet();
         command("打印");
-        card("一");
+        command("输入", "一");
+        command("旋转");
         const QImage second = sheet();
         command("打印");
         m_engine->printer.EndDoc(); // nothing painted since: nothing more to hand on
@@ -172,10 +170,7 @@ private slots:
         QTest::newRow("PDF printer, Letter") << "QuorvelPdf"
                                              << "-P " + PdfPrinterPpd + " -o PageSize=Letter"
                                              << QSize(816, 1056) << QPoint(0, 0) << "";
-        // Driverless IPP Everywhere printers, with margins of their own.
-        QTest::newRow("IPP Everywhere, Letter, 1/4 in margins")
-            << "QuorvelEveLetter"
-            << "" << QSize(816, 1056) << QPoint(24, 24) << "na_letter_8.5x11in";
+        // A driverless IPP Everywhere printer, with margins of its own.
         QTest::newRow("IPP Everywhere, A4, 12.7 mm margins")
             << "QuorvelEveA4"
             << "" << QSize(793, 1123) << QPoint(48, 48) << "iso_a4_210x297mm";
@@ -231,63 +226,45 @@ private slots:
     // password; only a card without a login is told.
     void cardNotPrinted_data() {
         QTest::addColumn<QString>("setup"); // by sh; a leading / is a socket for CUPS_SERVER
+        QTest::addColumn<QString>("told");  // how each card's message begins; empty: none
         QTest::addColumn<QStringList>("passwords"); // given in turn; "" cancels the box
-        QTest::addColumn<QString>("told");          // how each card's message begins
-        QTest::addColumn<QString>("then");          // by sh, before the pages are counted
         QTest::addColumn<int>("printed");
+        QTest::addColumn<QString>("then"); // by sh, before the pages are counted
+        const auto row = [](const char* name, const QString& setup, const QString& told,
+                            const QStringList& passwords = {}, int printed = 0,
+                            const QString& then = {}) {
+            QTest::newRow(name) << setup << told << passwords << printed << then;
+        };
+        const QString no = "这张桌签没有打印：", waits = "这张桌签在打印队列中等待：";
+        row("no default printer", "q QuorvelGone && lpadmin -x QuorvelGone",
+            no + "还没有设置默认打印机");
+        row("nothing listens", "/stopped.sock", no + "连接不上打印服务");
+        row("server stops answering", "kill -STOP $(cat $QUORVEL_PRINT_SERVER/cupsd.pid)",
+            no + "打印服务没有响应");
+        row("queue refuses", "q QuorvelRefuses && cupsreject -r 纸盒空了 QuorvelRefuses",
+            no + "打印机“QuorvelRefuses”拒绝了这份打印任务。\n\n打印系统给出的原因：纸盒空了");
+        // The reason told is the refusal's own, not the progress of the job being printed.
+        row("queue refuses while printing",
+            "q QuorvelSlow quorvel:/slow && echo x | lp -d QuorvelSlow && until lpstat -p "
+            "QuorvelSlow | grep -q 'now printing'; do sleep 0.1; done && cupsreject -r 纸盒空了 "
+            "QuorvelSlow",
+            no + "打印机“QuorvelSlow”拒绝了这份打印任务。\n\n"
+                 "打印系统给出的原因：Destination \"QuorvelSlow\" is not accepting jobs.");
+        row("paused", "q QuorvelFollowed && cupsdisable -r 墨粉更换中 QuorvelFollowed",
+            waits + "打印机已暂停。打印机给出的原因：墨粉更换中", {}, 2,
+            "cupsenable QuorvelFollowed");
+        row("device out of reach", "q QuorvelFollowed quorvel:/unreachable",
+            waits + "打印服务连接不上打印机“QuorvelFollowed”。打印机给出的原因：连接不上打印机");
+        row("cancelled at the printer", "q QuorvelFollowed quorvel:/cancel",
+            no + "打印机“QuorvelFollowed”接受了这份打印任务，但随后取消了它。\n\n"
+                 "打印机给出的原因：打印机不支持这种纸张");
         const QString login = "q QuorvelLogin && lpadmin -p QuorvelLogin -o "
                               "printer-op-policy=login";
-        const QString notPrinted = "这张桌签没有打印：";
-        QTest::newRow("no default printer") << "q QuorvelGone && lpadmin -x QuorvelGone"
-                                            << QStringList() << notPrinted + "还没有设置默认打印机"
-                                            << "" << 0;
-        QTest::newRow("nothing listens")
-            << "/stopped.sock" << QStringList() << notPrinted + "连接不上打印服务"
-            << "" << 0;
-        QTest::newRow("server stops answering")
-            << "kill -STOP $(cat $QUORVEL_PRINT_SERVER/cupsd.pid)" << QStringList()
-            << notPrinted + "打印服务没有响应"
-            << "" << 0;
-        QTest::newRow("queue refuses")
-            << "q QuorvelRefuses && cupsreject -r 纸盒空了 QuorvelRefuses" << QStringList()
-            << notPrinted + "打印机“QuorvelRefuses”拒绝了这份打印任务。\n\n"
-                            "打印系统给出的原因：纸盒空了"
-            << "" << 0;
-        // The reason told is the refusal's own, not the progress of the job being printed.
-        QTest::newRow("queue refuses while printing")
-            << "q QuorvelSlow quorvel:/slow && echo x | lp -d QuorvelSlow && until lpstat -p "
-               "QuorvelSlow | grep -q 'now printing'; do sleep 0.1; done && cupsreject -r "
-               "纸盒空了，请加纸 QuorvelSlow"
-            << QStringList()
-            << notPrinted + "打印机“QuorvelSlow”拒绝了这份打印任务。\n\n"
-                            "打印系统给出的原因：Destination \"QuorvelSlow\" is not accepting jobs."
-            << "" << 0;
-        QTest::newRow("paused") << "q QuorvelFollowed && cupsdisable -r 墨粉更换中 QuorvelFollowed"
-                                << QStringList()
-                                << "这张桌签在打印队列中等待：打印机已暂停。"
-                                   "打印机给出的原因：墨粉更换中"
-                                << "cupsenable QuorvelFollowed" << 2;
-        QTest::newRow("device out of reach")
-            << "q QuorvelFollowed quorvel:/unreachable" << QStringList()
-            << "这张桌签在打印队列中等待：打印服务连接不上打印机“QuorvelFollowed”。"
-               "打印机给出的原因：连接不上打印机"
-            << "" << 0;
-        QTest::newRow("cancelled at the printer")
-            << "q QuorvelFollowed quorvel:/cancel" << QStringList()
-            << notPrinted + "打印机“QuorvelFollowed”接受了这份打印任务，但随后取消了它。\n\n"
-                            "打印机给出的原因：打印机不支持这种纸张"
-            << "" << 0;
-        QTest::newRow("login") << login << QStringList{"right"} << ""
-                               << "" << 1;
-        QTest::newRow("login, wrong, then right") << login << QStringList{"wrong", "right"} << ""
-                                                  << "" << 1;
-        QTest::newRow("login cancelled")
-            << login << QStringList{""}
-            << notPrinted + "打印服务要求先登录，但没有输入用户名和密码。"
-            << "" << 0;
-        QTest::newRow("login always wrong") << login << QStringList{"wrong", "wrong", "wrong"}
-                                            << notPrinted + "打印服务不接受输入的用户名和密码。"
-                                            << "" << 0;
+        row("login", login, "", {"right"}, 1);
+        row("login, wrong, then right", login, "", {"wrong", "right"}, 1);
+        row("login cancelled", login, no + "打印服务要求先登录，但没有输入用户名和密码。", {""});
+        row("login always wrong", login, no + "打印服务不接受输入的用户名和密码。",
+            {"wrong", "wrong", "wrong"});
     }
     void cardNotPrinted() {
         QFETCH(QString, setup);
@@ -301,17 +278,12 @@ private slots:
             qputenv("CUPS_SERVER", server(setup).toLocal8Bit());
         else
             sh(setup);
-        if (passwords.isEmpty())
-            printTwoCards();
-        else
-            command("打印");
+        passwords.isEmpty() ? void(printTwoCards()) : command("打印");
         const QStringList login = sh("cat " + server("/login")).split('\n');
-        for (const QString& password : passwords) {
-            if (password.isEmpty())
-                m_engine->dialogs.cancelLogin();
-            else
-                m_engine->dialogs.login(login[0], password == "right" ? login[1] : "x" + login[1]);
-        }
+        for (const QString& password : passwords)
+            password.isEmpty()
+                ? m_engine->dialogs.cancelLogin()
+                : m_engine->dialogs.login(login[0], (password == "right" ? "" : "x") + login[1]);
         // The login box is shown from the window's loop. Giving up at the end tells what is
         // still on its way before it returns.
         QTRY_COMPARE_WITH_TIMEOUT(m_engine->printer.waiting(), 0, 15000);
