@@ -295,16 +295,14 @@ private slots:
                     QFile::setPermissions(dir.filePath(name), QFile::ReadOwner | QFile::ExeOwner));
         SystemRegistry store(about::ToolPathKey, about::ToolPathValue);
         const QByteArray path = qgetenv("PATH");
-        auto lookUp = [&](const QByteArray& on) {
-            qputenv("PATH", on);
-            QString found;
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+        QString found;
+        for (const QString& on : {dir.path(), QStringLiteral("/nonexistent")}) {
+            qputenv("PATH", QFile::encodeName(on));
             about::GetKeyValue(store, Registry::HKEY_LOCAL_MACHINE, about::ToolPathKey, "PATH",
                                found);
-            qputenv("PATH", path);
-            return found;
-        };
-        QCOMPARE(lookUp(dir.path().toLocal8Bit()), dir.filePath("hardinfo2"));
-        QCOMPARE(lookUp("/nonexistent"), QString());
+            QCOMPARE(found, on == dir.path() ? dir.filePath("hardinfo2") : QString());
+        }
         installStartupMessageHandler();
         qWarning("a warning, not a display that cannot open");
         removeStartupMessageHandler();
