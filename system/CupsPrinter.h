@@ -35,7 +35,6 @@ public:
     void answerLogin(const std::optional<Login>& login) override;
 
     PrintSpooler& spooler() { return m_spooler; }
-    JobWatcher& watcher() { return m_watcher; }
     // Gives up on the cards still waiting (PrintSpooler::abandon), and tells those that failed
     // before it returns. Returns how many were given up.
     int abandon();

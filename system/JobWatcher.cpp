@@ -74,11 +74,6 @@ void JobWatcher::follow(const QString& printer, const QByteArray& printerUri, in
     m_wake.notify_all();
 }
 
-int JobWatcher::following() const {
-    std::lock_guard lock(m_mutex);
-    return int(m_jobs.size());
-}
-
 QList<PrintFailure> JobWatcher::takeFailures() {
     std::lock_guard lock(m_mutex);
     return std::exchange(m_failures, {});
@@ -170,7 +165,7 @@ void JobWatcher::look() {
         std::lock_guard lock(m_mutex);
         for (const Job& job : jobs)
             for (Job& kept : m_jobs)
-                if (kept.id == job.id && kept.printerUri == job.printerUri)
+                if (kept.id == job.id)
                     kept.told = job.told;
         std::erase_if(m_jobs, [&](const Job& job) {
             return std::find(ended.begin(), ended.end(), job.id) != ended.end();

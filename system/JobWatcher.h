@@ -34,8 +34,6 @@ public:
 
     // From any thread: the job of one card, on the printer at that address.
     void follow(const QString& printer, const QByteArray& printerUri, int job);
-    // Jobs not yet ended.
-    int following() const;
     QList<PrintFailure> takeFailures();
     QList<PrintDelay> takeDelays();
 
@@ -55,7 +53,7 @@ private:
     void look();
 
     const std::chrono::milliseconds m_every;
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::condition_variable m_wake;
     std::vector<Job> m_jobs;
     QList<PrintFailure> m_failures;
